@@ -1,0 +1,11 @@
+#pragma once
+
+#include "toolkit/form.h"
+
+namespace forms {
+
+// The widget trees of the two windows, as loaded at start.
+const tk::FormDesc& form1();
+const tk::FormDesc& form2();
+
+}  // namespace forms

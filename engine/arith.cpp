@@ -1,0 +1,13 @@
+#include "engine/arith.h"
+
+namespace brisco2 {
+
+std::string counterCaption(std::string_view prefix, std::int32_t value, std::string_view suffix) {
+    std::string text(prefix);
+    if (value >= 10000) text += ' ';
+    text += std::to_string(value);
+    text += suffix;
+    return text;
+}
+
+}  // namespace brisco2

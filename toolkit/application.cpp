@@ -1,0 +1,130 @@
+#include "toolkit/application.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+#include <exception>
+
+#include "toolkit/error.h"
+#include "toolkit/window.h"
+
+namespace tk {
+
+Application::Application(Clock& clock, const TextMetrics& metrics, std::string title)
+    : scheduler_(clock), metrics_(metrics), title_(std::move(title)) {
+    scheduler_.setGuard([this](const std::function<void()>& fn) { guarded(fn); });
+}
+
+void Application::addWindow(Window& w) {
+    windows_.push_back(&w);
+}
+
+bool Application::keyDown(Window& target, std::uint8_t virtualKey, Shortcut modifiers) {
+    if (mouseCaptured_) return false;
+    const Shortcut value = Shortcut(virtualKey | (modifiers & (kShift | kCtrl | kAlt)));
+    MenuItem* match = target.menu() ? target.menu()->find(value) : nullptr;
+    Window* main = mainWindow();
+    if (!match && main && main != &target && main->enabled() && main->menu())
+        match = main->menu()->find(value);
+    if (!match) return false;
+    guarded([&] { Menu::click(*match); });
+    return true;  // a matched key is consumed whether or not a handler ran
+}
+
+void Application::guarded(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const Error& e) {
+        report(e.what(), e.source());
+    } catch (const std::exception& e) {
+        report(e.what());
+    }
+}
+
+bool Application::reportOpenFrom(const std::string& source) const {
+    return std::any_of(reports_.begin(), reports_.end(),
+                       [&](const Report& r) { return r.open && r.source == source; });
+}
+
+void Application::report(const std::string& errorText, const std::string& source) {
+    // A failing device retried on a timer would otherwise stack up one modal box per
+    // retry; one open box per source says all there is to say.
+    if (!source.empty() && reportOpenFrom(source)) {
+        ++suppressed_;
+        return;
+    }
+    Report r;
+    r.id = nextReportId_++;
+    r.caption = title_;
+    r.text = errorText + ".";
+    r.source = source;
+    reports_.push_back(r);
+    if (view_) view_->show(reports_.back());
+}
+
+void Application::closeReport(int id) {
+    for (Report& r : reports_)
+        if (r.id == id) r.open = false;
+}
+
+bool Application::dismissOldest() {
+    for (Report& r : reports_)
+        if (r.open) {
+            r.open = false;
+            return true;
+        }
+    return false;
+}
+
+bool Application::userClose(Window& w) {
+    if (!w.enabled()) return false;
+    if (&w == mainWindow()) {
+        quit_ = true;
+        if (onQuit_) onQuit_();
+        return true;
+    }
+    w.hide();
+    return true;
+}
+
+std::int64_t Application::calendarSeconds() const {
+    return calendar_ ? calendar_() : std::int64_t(std::time(nullptr));
+}
+
+std::string applicationTitle(const std::string& programPath) {
+    std::string name = programPath;
+    if (auto slash = name.find_last_of("/\\"); slash != std::string::npos)
+        name = name.substr(slash + 1);
+    if (auto dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+    for (std::size_t i = 1; i < name.size(); ++i)
+        name[i] = char(std::tolower(static_cast<unsigned char>(name[i])));
+    return name;
+}
+
+int virtualKeyFromName(const std::string& raw) {
+    std::string n;
+    for (char c : raw) n += char(std::toupper(static_cast<unsigned char>(c)));
+    if (n.size() == 1 && ((n[0] >= 'A' && n[0] <= 'Z') || (n[0] >= '0' && n[0] <= '9')))
+        return n[0];
+    if (n.size() == 4 && n.starts_with("NUM") && n[3] >= '0' && n[3] <= '9')
+        return 96 + (n[3] - '0');
+    if (n.size() >= 2 && n.size() <= 3 && n[0] == 'F') {
+        int k = 0;
+        for (std::size_t i = 1; i < n.size(); ++i) {
+            if (n[i] < '0' || n[i] > '9') return -1;
+            k = k * 10 + (n[i] - '0');
+        }
+        if (k >= 1 && k <= 12 && n[1] != '0') return 111 + k;
+        return -1;
+    }
+    if (n == "SPACE") return 32;
+    if (n == "ENTER") return 13;
+    if (n == "ESC") return 27;
+    if (n == "LEFT") return 37;
+    if (n == "UP") return 38;
+    if (n == "RIGHT") return 39;
+    if (n == "DOWN") return 40;
+    return -1;
+}
+
+}  // namespace tk

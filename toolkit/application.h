@@ -1,0 +1,98 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "toolkit/menu.h"
+#include "toolkit/timer.h"
+
+namespace tk {
+
+class TextMetrics;
+class Window;
+
+// One shown default error report.
+struct Report {
+    int id = 0;
+    std::string caption;
+    std::string text;    // as shown: the error text followed by a full stop
+    std::string source;  // what raised it (see Error::source)
+    bool open = true;
+};
+
+// The platform's message box for the default error report: application-modal, yet
+// the event loop and its timers run on while it is open.
+class ReportView {
+  public:
+    virtual ~ReportView() = default;
+    virtual void show(const Report& report) = 0;
+};
+
+// The application: its windows (the first added is the main window), the timer
+// queue, the key dispatch, and the default error report.
+class Application {
+  public:
+    Application(Clock& clock, const TextMetrics& metrics, std::string title);
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    Scheduler& scheduler() { return scheduler_; }
+    const TextMetrics& metrics() const { return metrics_; }
+    const std::string& title() const { return title_; }
+
+    void addWindow(Window& w);
+    Window* mainWindow() const { return windows_.empty() ? nullptr : windows_.front(); }
+    const std::vector<Window*>& windows() const { return windows_; }
+
+    // A key-down reaching `target` (or one of its children): the shortcut dispatch.
+    // Returns whether a menu consumed it.
+    bool keyDown(Window& target, std::uint8_t virtualKey, Shortcut modifiers);
+    void setMouseCaptured(bool captured) { mouseCaptured_ = captured; }
+    bool mouseCaptured() const { return mouseCaptured_; }
+
+    // Runs fn; a failure escaping it becomes a default error report.
+    void guarded(const std::function<void()>& fn);
+    void report(const std::string& errorText, const std::string& source = {});
+    const std::deque<Report>& reports() const { return reports_; }
+    bool reportOpenFrom(const std::string& source) const;
+    void closeReport(int id);
+    bool dismissOldest();  // closes the oldest open report; false when none is open
+    void setReportView(ReportView* view) { view_ = view; }
+    std::uint64_t reportsSuppressed() const { return suppressed_; }
+
+    // The user asks to close a window. The main window ends the program; a disabled
+    // window refuses. Returns whether the window closes.
+    bool userClose(Window& w);
+    bool quitRequested() const { return quit_; }
+    // The system clock's calendar time in whole seconds since the epoch.
+    std::int64_t calendarSeconds() const;
+    void setCalendarClock(std::function<std::int64_t()> fn) { calendar_ = std::move(fn); }
+    void setQuitHandler(std::function<void()> fn) { onQuit_ = std::move(fn); }
+
+  private:
+    Scheduler scheduler_;
+    const TextMetrics& metrics_;
+    std::string title_;
+    std::vector<Window*> windows_;
+    bool mouseCaptured_ = false;
+    std::deque<Report> reports_;
+    ReportView* view_ = nullptr;
+    int nextReportId_ = 1;
+    std::uint64_t suppressed_ = 0;
+    bool quit_ = false;
+    std::function<void()> onQuit_;
+    std::function<std::int64_t()> calendar_;
+};
+
+// The application's title from the program file: the name without directory or
+// extension, its first letter as stored and the rest in lower case.
+std::string applicationTitle(const std::string& programPath);
+
+// Qt-free key names: the virtual-key code of the keys the game and its tools name.
+// Returns -1 for an unknown name. Letters are case-insensitive.
+int virtualKeyFromName(const std::string& name);
+
+}  // namespace tk

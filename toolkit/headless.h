@@ -1,0 +1,34 @@
+#pragma once
+
+#include "toolkit/application.h"
+#include "toolkit/widget.h"
+#include "toolkit/window.h"
+
+namespace tk {
+
+// Text measured without any font machinery: a fixed advance per character. For tests
+// that must not depend on the fonts of the machine.
+class FixedTextMetrics : public TextMetrics {
+  public:
+    Size measure(const Font& font, const std::string& text) const override;
+};
+
+// A window host without a screen: a fixed frame (4 px left, right and bottom and a
+// 23 px caption bar while sizeable, none while borderless), nothing painted.
+class HeadlessHost : public WindowHost {
+  public:
+    static constexpr FrameExtents kSizeableFrame{4, 23, 4, 4};
+    void windowChanged(Window&) override {}
+    void contentChanged(Window&) override {}
+    FrameExtents frame(const Window& w) const override {
+        return w.border() == BorderStyle::Sizeable ? kSizeableFrame : FrameExtents{};
+    }
+};
+
+// Reports are only recorded by the application; nothing is shown.
+class RecordingReportView : public ReportView {
+  public:
+    void show(const Report&) override {}
+};
+
+}  // namespace tk

@@ -1,0 +1,37 @@
+#include "toolkit/media_player.h"
+
+#include "toolkit/error.h"
+
+namespace tk {
+
+MediaPlayer::MediaPlayer(std::string name, Widget* parent, std::unique_ptr<MediaBackend> backend)
+    : Widget(std::move(name), WidgetKind::MediaPlayer, parent), backend_(std::move(backend)) {}
+
+MediaPlayer::~MediaPlayer() {
+    close();
+}
+
+void MediaPlayer::open() {
+    if (!backend_) {
+        ++failures_;
+        throw Error("Kein Mediengerät verfügbar", name());
+    }
+    try {
+        backend_->open(fileName_);
+    } catch (const Error& e) {
+        ++failures_;
+        throw Error(e.what(), name());
+    }
+    ++opens_;
+}
+
+void MediaPlayer::play() {
+    if (!backend_ || !backend_->isOpen()) throw Error("Kein Gerät geöffnet", name());
+    backend_->play();
+}
+
+void MediaPlayer::close() {
+    if (backend_) backend_->close();
+}
+
+}  // namespace tk

@@ -1,0 +1,109 @@
+#include "toolkit/timer.h"
+
+#include <algorithm>
+
+#include "toolkit/error.h"
+
+namespace tk {
+
+Timer::Timer(Scheduler& scheduler, std::string name)
+    : Object(std::move(name)), scheduler_(scheduler) {
+    scheduler_.add(*this);
+}
+
+Timer::~Timer() {
+    scheduler_.remove(*this);
+}
+
+Nanos Timer::period() const {
+    return Nanos(std::max(interval_, kShortestPeriodMs)) * kMillisecond;
+}
+
+void Timer::setEnabled(bool value) {
+    if (value == enabled_) return;
+    enabled_ = value;
+    restart();
+}
+
+void Timer::setInterval(std::uint32_t ms) {
+    if (ms == interval_) return;
+    interval_ = ms;
+    restart();
+}
+
+void Timer::setOnTimer(Handler handler) {
+    handler_ = std::move(handler);
+    restart();
+}
+
+void Timer::restart() {
+    scheduler_.disarm(*this);
+    if (enabled_ && interval_ != 0 && handler_) scheduler_.arm(*this, scheduler_.now() + period());
+}
+
+void Scheduler::add(Timer& t) {
+    t.order_ = all_.empty() ? 0 : all_.back()->order_ + 1;
+    all_.push_back(&t);
+}
+
+void Scheduler::remove(Timer& t) {
+    disarm(t);
+    std::erase(all_, &t);
+    std::erase(round_, &t);
+}
+
+void Scheduler::arm(Timer& t, Nanos due) {
+    if (capacity_ != 0 && armed_.size() >= capacity_) throw Error(kNoTimerText);
+    t.armed_ = true;
+    t.due_ = due;
+    auto pos =
+        std::lower_bound(armed_.begin(), armed_.end(), &t,
+                         [](const Timer* a, const Timer* b) { return a->order_ < b->order_; });
+    armed_.insert(pos, &t);
+    if (wake_) wake_(due);
+}
+
+void Scheduler::disarm(Timer& t) {
+    if (!t.armed_) return;
+    t.armed_ = false;
+    std::erase(armed_, &t);
+}
+
+std::optional<Nanos> Scheduler::nextDue() const {
+    std::optional<Nanos> best;
+    for (const Timer* t : armed_)
+        if (!best || t->due_ < *best) best = t->due_;
+    return best;
+}
+
+int Scheduler::runDue() {
+    const Nanos now = clock_.now();
+    round_.clear();
+    for (Timer* t : armed_)
+        if (t->due_ <= now) round_.push_back(t);
+    if (round_.empty()) return 0;
+    // armed_ is in creation order, so a stable sort by due time keeps ties in it.
+    std::stable_sort(round_.begin(), round_.end(),
+                     [](const Timer* a, const Timer* b) { return a->due_ < b->due_; });
+    int ran = 0;
+    for (std::size_t i = 0; i < round_.size(); ++i) {
+        Timer* t = round_[i];
+        if (!t->armed_ || t->due_ > now) continue;  // stopped or restarted earlier this round
+        // Missed periods are dropped, never caught up.
+        const Nanos late = clock_.now();
+        Nanos next = t->due_ + t->period();
+        if (next <= late) next = late + t->period();
+        t->due_ = next;
+        ++ran;
+        ++delivered_;
+        Handler handler = t->handler_;  // a handler may replace its own timer's handler
+        if (guard_)
+            guard_([&] { handler(t); });
+        else
+            handler(t);
+    }
+    round_.clear();
+    return ran;
+}
+
+}  // namespace tk

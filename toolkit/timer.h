@@ -1,0 +1,124 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "toolkit/object.h"
+
+namespace tk {
+
+using Nanos = std::int64_t;
+inline constexpr Nanos kMillisecond = 1'000'000;
+// The facility's shortest period: shorter intervals run at this one.
+inline constexpr std::uint32_t kShortestPeriodMs = 10;
+
+class Scheduler;
+
+// The source of "now" for one event loop: the real monotonic clock, or a simulated one.
+class Clock {
+  public:
+    virtual ~Clock() = default;
+    virtual Nanos now() const = 0;
+};
+
+// A clock that stands still until told to move; handlers take no time on it.
+class SimClock : public Clock {
+  public:
+    Nanos now() const override { return now_; }
+    void set(Nanos t) { now_ = t; }
+
+  private:
+    Nanos now_ = 0;
+};
+
+// A named periodic timer. Writing a value it already holds changes nothing; any real
+// change restarts its period. Without a handler it never ticks but keeps its flag.
+class Timer : public Object {
+  public:
+    Timer(Scheduler& scheduler, std::string name);
+    ~Timer() override;
+
+    bool enabled() const { return enabled_; }
+    std::uint32_t interval() const { return interval_; }
+    bool hasHandler() const { return static_cast<bool>(handler_); }
+
+    void setEnabled(bool value);
+    void setInterval(std::uint32_t ms);
+    void setOnTimer(Handler handler);
+
+    // Scheduling state, for the scheduler and for tests.
+    bool armed() const { return armed_; }
+    Nanos due() const { return due_; }
+
+  private:
+    friend class Scheduler;
+    void restart();
+    Nanos period() const;
+
+    Scheduler& scheduler_;
+    std::size_t order_ = 0;  // creation order: ties between due ticks go by it
+    bool enabled_ = true;
+    std::uint32_t interval_ = 1000;
+    Handler handler_;
+    bool armed_ = false;
+    Nanos due_ = 0;
+};
+
+// The timer queue of one event loop. It knows every timer in creation order, which
+// ones are armed, and delivers due ticks one at a time.
+class Scheduler {
+  public:
+    explicit Scheduler(Clock& clock) : clock_(clock) {}
+    Scheduler(const Scheduler&) = delete;
+    Scheduler& operator=(const Scheduler&) = delete;
+
+    Clock& clock() const { return clock_; }
+    Nanos now() const { return clock_.now(); }
+
+    // Delivers every tick due at or before now, earliest first, ties in creation
+    // order. A tick whose timer was stopped or restarted by an earlier handler of the
+    // same round does not run. Returns how many handlers ran.
+    int runDue();
+
+    // The earliest armed due time, if any timer is armed.
+    std::optional<Nanos> nextDue() const;
+
+    // Handlers run through this, so that a failure becomes a report and not a crash.
+    using Guard = std::function<void(const std::function<void()>&)>;
+    void setGuard(Guard guard) { guard_ = std::move(guard); }
+
+    // Called whenever a timer is armed earlier than any wake-up asked for so far, so a
+    // real event loop can wake sooner.
+    void setWakeListener(std::function<void(Nanos)> listener) { wake_ = std::move(listener); }
+
+    // Fault injection: how many platform timers may run at once (0 = unlimited). A
+    // start beyond it fails with the platform's message.
+    void setCapacity(std::size_t n) { capacity_ = n; }
+
+    const std::vector<Timer*>& timers() const { return all_; }
+    std::size_t armedCount() const { return armed_.size(); }
+    std::uint64_t ticksDelivered() const { return delivered_; }
+
+  private:
+    friend class Timer;
+    void add(Timer& t);
+    void remove(Timer& t);
+    void arm(Timer& t, Nanos due);
+    void disarm(Timer& t);
+
+    Clock& clock_;
+    std::vector<Timer*> all_;
+    std::vector<Timer*> armed_;  // kept in creation order
+    std::vector<Timer*> round_;  // scratch for runDue
+    Guard guard_;
+    std::function<void(Nanos)> wake_;
+    std::size_t capacity_ = 0;
+    std::uint64_t delivered_ = 0;
+};
+
+// The platform's refusal of a new timer.
+inline constexpr const char* kNoTimerText = "Nicht genügend Timer verfügbar";
+
+}  // namespace tk

@@ -1,0 +1,94 @@
+#include "toolkit/window.h"
+
+#include "toolkit/application.h"
+
+namespace tk {
+
+const char* borderName(BorderStyle b) {
+    return b == BorderStyle::None ? "none" : "sizeable";
+}
+
+const char* stateName(WindowState s) {
+    switch (s) {
+        case WindowState::Normal:
+            return "normal";
+        case WindowState::Minimized:
+            return "minimized";
+        case WindowState::Maximized:
+            return "maximized";
+    }
+    return "?";
+}
+
+Window::Window(std::string name, Application& app)
+    : Widget(std::move(name), WidgetKind::Window, nullptr), app_(app) {
+    app_.addWindow(*this);
+}
+
+void Window::setBorder(BorderStyle b) {
+    if (b == border_) return;
+    border_ = b;
+    notifyWindow();
+}
+
+void Window::setState(WindowState s) {
+    if (s == state_) return;
+    state_ = s;
+    notifyWindow();
+}
+
+void Window::setEnabled(bool e) {
+    if (e == enabled_) return;
+    enabled_ = e;
+    notifyWindow();
+}
+
+int Window::clientWidth() const {
+    FrameExtents f = host_ ? host_->frame(*this) : FrameExtents{};
+    return width() - f.left - f.right;
+}
+
+int Window::clientHeight() const {
+    FrameExtents f = host_ ? host_->frame(*this) : FrameExtents{};
+    return height() - f.top - f.bottom;
+}
+
+Widget* Window::find(const std::string& name) const {
+    for (Widget* w : widgets_)
+        if (w->name() == name) return w;
+    return nullptr;
+}
+
+void Window::userResized(int outerWidth, int outerHeight) {
+    echo_ = false;
+    setWidth(outerWidth);
+    setHeight(outerHeight);
+    echo_ = true;
+    dirty_ = true;
+}
+
+void Window::userMoved(int left, int top) {
+    echo_ = false;
+    setLeft(left);
+    setTop(top);
+    echo_ = true;
+}
+
+void Window::userStateChanged(WindowState s) {
+    echo_ = false;
+    setState(s);
+    echo_ = true;
+}
+
+void Window::notifyWindow() {
+    dirty_ = true;
+    if (host_ && echo_) host_->windowChanged(*this);
+}
+
+void Window::notifyContent() {
+    if (dirty_) return;  // one request per frame is enough
+    dirty_ = true;
+    if (host_) host_->contentChanged(*this);
+}
+
+}  // namespace tk

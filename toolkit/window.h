@@ -1,0 +1,94 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "toolkit/widget.h"
+
+namespace tk {
+
+class Application;
+class Menu;
+
+enum class BorderStyle { None, Sizeable };
+enum class WindowState { Normal, Minimized, Maximized };
+const char* borderName(BorderStyle b);
+const char* stateName(WindowState s);
+
+struct FrameExtents {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+// The platform side of one top-level window: it shows the model and is told of changes.
+class WindowHost {
+  public:
+    virtual ~WindowHost() = default;
+    // Border style, state, enabled flag, visibility, position, outer size or caption.
+    virtual void windowChanged(Window& w) = 0;
+    // Something inside needs painting again.
+    virtual void contentChanged(Window& w) = 0;
+    // The frame around the client area for the window's current border style.
+    virtual FrameExtents frame(const Window& w) const = 0;
+};
+
+// A top-level window. Left/top are the outer frame's screen position, width/height
+// its outer size.
+class Window : public Widget {
+  public:
+    Window(std::string name, Application& app);
+
+    Application& app() const { return app_; }
+
+    BorderStyle border() const { return border_; }
+    void setBorder(BorderStyle b);
+    WindowState state() const { return state_; }
+    void setState(WindowState s);
+    bool enabled() const { return enabled_; }
+    void setEnabled(bool e);
+
+    Menu* menu() const { return menu_; }
+    void setMenu(Menu* m) { menu_ = m; }
+    const Picture* icon() const { return icon_; }
+    void setIcon(const Picture* p) { icon_ = p; }
+
+    int clientWidth() const;
+    int clientHeight() const;
+
+    void setHost(WindowHost* host) { host_ = host; }
+    WindowHost* host() const { return host_; }
+
+    // Every widget of the tree in creation order (the window itself not included).
+    const std::vector<Widget*>& widgets() const { return widgets_; }
+    Widget* find(const std::string& name) const;
+
+    // What the user did to the window, reported by the platform. They change the
+    // model without echoing back to the platform.
+    void userResized(int outerWidth, int outerHeight);
+    void userMoved(int left, int top);
+    void userStateChanged(WindowState s);
+
+    // The platform's wish to repaint is collected here and fetched once per frame.
+    bool takeDirty() {
+        bool d = dirty_;
+        dirty_ = false;
+        return d;
+    }
+
+  private:
+    friend class Widget;
+    void notifyWindow();
+    void notifyContent();
+
+    Application& app_;
+    BorderStyle border_ = BorderStyle::Sizeable;
+    WindowState state_ = WindowState::Normal;
+    bool enabled_ = true;
+    Menu* menu_ = nullptr;
+    const Picture* icon_ = nullptr;
+    WindowHost* host_ = nullptr;
+    std::vector<Widget*> widgets_;
+    bool dirty_ = true;
+    bool echo_ = true;  // false while applying a change that came from the platform
+};
+
+}  // namespace tk

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "app/main_window.h"
+#include "toolkit/headless.h"
+
+namespace brisco2 {
+
+// The whole game without a screen on the simulated clock: both windows, every timer
+// and handler, the key dispatch and the default error report, exactly as the real
+// window runs them. Time starts at 0 ms when the event loop starts.
+class Session {
+  public:
+    struct Options {
+        std::uint32_t seed = 0;                    // in place of the calendar time
+        MediaFactory media;                        // null: the media player has no device
+        const tk::TextMetrics* metrics = nullptr;  // null: fixed metrics
+    };
+    explicit Session(Options options);
+    explicit Session(std::uint32_t seed = 0) : Session(Options{seed, nullptr, nullptr}) {}
+    ~Session();
+
+    // Delivers every tick due at or before t (ms), in time order, then stands at t.
+    void runUntil(std::int64_t ms);
+    void advance(std::int64_t ms) { runUntil(nowMs() + ms); }
+    std::int64_t nowMs() const { return clock_.now() / tk::kMillisecond; }
+
+    // A key-down by name ("D", "shift+D", "F5", "NUM1", "VK:68"); false for a bad name.
+    bool key(const std::string& name, bool toForm2 = false);
+    void keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2 = false);
+
+    tk::Application& app() { return *app_; }
+    TForm1& form1() { return game_->Form1; }
+    TForm2& form2() { return game_->Form2; }
+    tk::Form& window1() { return game_->Form1.form(); }
+    tk::Form& window2() { return game_->Form2.form(); }
+
+  private:
+    tk::SimClock clock_;
+    tk::FixedTextMetrics fixedMetrics_;
+    tk::HeadlessHost host_;
+    tk::RecordingReportView reports_;
+    std::unique_ptr<tk::Application> app_;
+    std::unique_ptr<Game> game_;
+};
+
+// Parses "shift+ctrl+alt+KEY" into a virtual-key code and modifier bits.
+bool parseKey(const std::string& name, std::uint8_t& vk, tk::Shortcut& modifiers);
+
+}  // namespace brisco2
