@@ -1,0 +1,172 @@
+// The timer rules, on a simulated clock driven by hand.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/error.h"
+#include "toolkit/timer.h"
+
+namespace {
+
+struct Rig {
+    tk::SimClock clock;
+    tk::Scheduler sched{clock};
+    std::vector<std::string> log;
+
+    // Runs every round due up to t ms, logging "name@ms" for each tick.
+    void runUntil(std::int64_t ms) {
+        const tk::Nanos end = ms * tk::kMillisecond;
+        for (auto d = sched.nextDue(); d && *d <= end; d = sched.nextDue()) {
+            clock.set(*d);
+            sched.runDue();
+        }
+        clock.set(end);
+    }
+    tk::Handler logger() {
+        return [this](tk::Object* o) {
+            log.push_back(o->name() + "@" + std::to_string(clock.now() / tk::kMillisecond));
+        };
+    }
+    void make(tk::Timer& t, std::uint32_t interval, bool enabled = true) {
+        t.setInterval(interval);
+        t.setEnabled(enabled);
+        t.setOnTimer(logger());
+    }
+};
+
+using Log = std::vector<std::string>;
+
+TEST(TimerRules, WritingTheHeldValueKeepsThePhase) {
+    Rig r;
+    tk::Timer a(r.sched, "a");
+    r.make(a, 100);
+    r.runUntil(50);
+    a.setEnabled(true);
+    a.setInterval(100);
+    r.runUntil(250);
+    EXPECT_EQ(r.log, (Log{"a@100", "a@200"}));
+}
+
+TEST(TimerRules, ARealChangeRestartsTheFullPeriod) {
+    Rig r;
+    tk::Timer a(r.sched, "a"), b(r.sched, "b");
+    r.make(a, 100);
+    r.make(b, 100);
+    r.runUntil(50);
+    a.setInterval(200);  // next tick 200 ms after the change
+    b.setEnabled(false);
+    b.setEnabled(true);  // off and on again restarts too
+    r.runUntil(260);
+    EXPECT_EQ(r.log, (Log{"b@150", "a@250", "b@250"}));
+}
+
+TEST(TimerRules, AFlagTimerNeverTicksButKeepsItsValue) {
+    Rig r;
+    tk::Timer flag(r.sched, "flag");
+    flag.setInterval(10);
+    EXPECT_TRUE(flag.enabled());
+    flag.setEnabled(false);
+    EXPECT_FALSE(flag.enabled());
+    flag.setEnabled(true);
+    r.runUntil(1000);
+    EXPECT_TRUE(flag.enabled());
+    EXPECT_FALSE(flag.armed());
+    EXPECT_TRUE(r.log.empty());
+}
+
+TEST(TimerRules, DisablingStopsAtOnceEvenFromTheOwnHandlerOrEarlierInTheRound) {
+    Rig r;
+    tk::Timer first(r.sched, "first"), second(r.sched, "second");
+    r.make(second, 100);
+    first.setInterval(100);
+    first.setOnTimer([&](tk::Object* o) {
+        r.log.push_back(o->name());
+        second.setEnabled(false);  // due in this same round, after us
+        first.setEnabled(false);
+    });
+    r.runUntil(1000);
+    EXPECT_EQ(r.log, (Log{"first"}));
+}
+
+TEST(TimerRules, ATimerStartedDuringARoundTicksOneFullPeriodLater) {
+    Rig r;
+    tk::Timer starter(r.sched, "starter"), late(r.sched, "late");
+    r.make(late, 10, false);
+    starter.setInterval(50);
+    starter.setOnTimer([&](tk::Object*) {
+        late.setEnabled(true);
+        starter.setEnabled(false);
+    });
+    r.runUntil(70);
+    EXPECT_EQ(r.log, (Log{"late@60", "late@70"}));
+}
+
+TEST(TimerRules, ShortIntervalsRunAtTheShortestPeriodAndZeroNeverTicks) {
+    Rig r;
+    tk::Timer one(r.sched, "one"), zero(r.sched, "zero");
+    r.make(one, 1);
+    r.make(zero, 0);
+    r.runUntil(30);
+    EXPECT_EQ(r.log, (Log{"one@10", "one@20", "one@30"}));
+    EXPECT_FALSE(zero.armed());
+    zero.setEnabled(false);
+    zero.setInterval(10);  // stored while disabled, no tick
+    r.runUntil(60);
+    EXPECT_EQ(r.log.size(), 6u);
+    zero.setEnabled(true);
+    r.runUntil(70);
+    EXPECT_EQ(r.log.back(), "zero@70");
+}
+
+TEST(TimerRules, ALateTimerDeliversOneTickAndDropsMissedPeriods) {
+    Rig r;
+    tk::Timer a(r.sched, "a");
+    r.make(a, 10);
+    r.clock.set(55 * tk::kMillisecond);  // the loop was busy for 45 ms
+    EXPECT_EQ(r.sched.runDue(), 1);
+    EXPECT_EQ(a.due(), 65 * tk::kMillisecond);  // one period after now
+    r.clock.set(72 * tk::kMillisecond);
+    EXPECT_EQ(r.sched.runDue(), 1);
+    EXPECT_EQ(a.due(), 75 * tk::kMillisecond);  // one period after the tick it should have had
+}
+
+TEST(TimerRules, TicksDueTogetherGoInCreationOrder) {
+    Rig r;
+    tk::Timer c(r.sched, "c"), a(r.sched, "a"), b(r.sched, "b");
+    r.make(b, 20);
+    r.make(a, 20);
+    r.make(c, 20);
+    r.runUntil(20);
+    EXPECT_EQ(r.log, (Log{"c@20", "a@20", "b@20"}));
+}
+
+TEST(TimerRules, ARefusedPlatformTimerFailsTheChangeButKeepsTheValues) {
+    Rig r;
+    std::vector<std::string> errors;
+    r.sched.setGuard([&](const std::function<void()>& fn) {
+        try {
+            fn();
+        } catch (const tk::Error& e) {
+            errors.push_back(e.what());
+        }
+    });
+    tk::Timer a(r.sched, "a"), b(r.sched, "b");
+    r.make(a, 10);
+    b.setOnTimer(r.logger());
+    b.setEnabled(false);
+    r.sched.setCapacity(1);
+    try {
+        b.setEnabled(true);
+        FAIL() << "no error";
+    } catch (const tk::Error& e) {
+        EXPECT_STREQ(e.what(), tk::kNoTimerText);
+    }
+    EXPECT_TRUE(b.enabled());
+    EXPECT_FALSE(b.armed());
+    r.sched.setCapacity(0);
+    b.setInterval(20);  // a later real change tries again
+    EXPECT_TRUE(b.armed());
+}
+
+}  // namespace
