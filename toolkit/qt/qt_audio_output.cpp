@@ -1,0 +1,213 @@
+#include "toolkit/qt/qt_audio_output.h"
+
+#include <QAudioDevice>
+#include <QAudioFormat>
+#include <QAudioSink>
+#include <QCoreApplication>
+#include <QIODevice>
+#include <QMediaDevices>
+
+#include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+namespace tk {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Half a second between decoder and device: enough to ride out a slow moment of the
+// worker, and little to throw away on a restart.
+constexpr std::size_t kQueueSamples = AudioOutput::kSampleRate / 2 * AudioOutput::kChannels;
+// The device's own buffer; generous, since a pull waits for the event thread.
+constexpr int kDeviceBufferMs = 200;
+
+// The sink's view of the queue: read on the event thread, never written.
+class PullDevice : public QIODevice {
+  public:
+    explicit PullDevice(QtAudioOutput::Impl& impl) : impl_(impl) {}
+    bool isSequential() const override { return true; }
+    qint64 bytesAvailable() const override;
+    // The sink stops pulling when a read comes back empty and waits for this signal.
+    void announceData() { emit readyRead(); }
+
+  protected:
+    qint64 readData(char* data, qint64 maxSize) override;
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+  private:
+    QtAudioOutput::Impl& impl_;
+};
+
+}  // namespace
+
+struct QtAudioOutput::Impl {
+    mutable std::mutex mutex;
+    std::condition_variable space;
+    std::vector<std::int16_t> ring = std::vector<std::int16_t>(kQueueSamples);
+    std::size_t head = 0;  // first queued sample
+    std::size_t size = 0;  // queued samples
+    bool running = false;
+    bool finished = false;
+    bool starved = false;  // the sink found the queue empty and waits to be told
+    // When what has been pulled so far will have played, were the device to play it the
+    // moment it is pulled: each pull adds its length, and a pause in the data starts
+    // the count again from the time of the next pull.
+    Clock::time_point playedOut{};
+    std::chrono::nanoseconds longestPull{0};
+
+    // Made and dropped on the event thread. write() reaches `device` only under the
+    // mutex while `running`, and stop() clears `running` before dropping it.
+    std::unique_ptr<QAudioSink> sink;
+    std::unique_ptr<PullDevice> device;
+    std::chrono::microseconds deviceLatency{0};
+
+    qint64 pull(char* data, qint64 maxSize) {
+        const auto began = Clock::now();
+        std::unique_lock lock(mutex);
+        // Whole samples only; the sink asks for whole frames anyway.
+        std::size_t want = static_cast<std::size_t>(std::max<qint64>(maxSize, 0)) / 2;
+        want = std::min(want, size);
+        std::size_t done = 0;
+        while (done < want) {
+            const std::size_t chunk = std::min(want - done, ring.size() - head);
+            std::memcpy(data + done * 2, ring.data() + head, chunk * 2);
+            head = (head + chunk) % ring.size();
+            done += chunk;
+        }
+        size -= done;
+        if (done == 0 && running && !finished) starved = true;
+        const auto now = Clock::now();
+        playedOut = std::max(playedOut, now) +
+                    std::chrono::microseconds(done / kChannels * 1'000'000 / kSampleRate);
+        longestPull = std::max(longestPull, now - began);
+        lock.unlock();
+        if (done > 0) space.notify_all();
+        return static_cast<qint64>(done * 2);
+    }
+
+    qint64 available() const {
+        std::lock_guard lock(mutex);
+        return static_cast<qint64>(size * 2);
+    }
+
+    void releaseSink() {
+        if (sink) sink->stop();
+        sink.reset();
+        if (device) device->close();
+        device.reset();
+    }
+};
+
+qint64 PullDevice::bytesAvailable() const {
+    return impl_.available() + QIODevice::bytesAvailable();
+}
+
+qint64 PullDevice::readData(char* data, qint64 maxSize) {
+    return impl_.pull(data, maxSize);
+}
+
+QtAudioOutput::QtAudioOutput() : d_(std::make_unique<Impl>()) {}
+
+QtAudioOutput::~QtAudioOutput() {
+    stop();
+}
+
+std::string QtAudioOutput::start() {
+    stop();
+    if (QCoreApplication::instance() == nullptr) return "Keine Anwendung für die Tonausgabe";
+    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    if (device.isNull()) return "Kein Audiogerät vorhanden";
+    QAudioFormat format;
+    format.setSampleRate(kSampleRate);
+    format.setChannelCount(kChannels);
+    format.setSampleFormat(QAudioFormat::Int16);
+    if (!device.isFormatSupported(format)) return "Audioformat nicht unterstützt";
+
+    {
+        std::lock_guard lock(d_->mutex);
+        d_->head = 0;
+        d_->size = 0;
+        d_->running = true;
+        d_->finished = false;
+        d_->starved = false;
+        d_->playedOut = {};
+        d_->longestPull = {};
+    }
+    d_->device = std::make_unique<PullDevice>(*d_);
+    d_->device->open(QIODevice::ReadOnly);
+    d_->sink = std::make_unique<QAudioSink>(device, format);
+    d_->sink->setBufferSize(kSampleRate * kBytesPerFrame * kDeviceBufferMs / 1000);
+    d_->sink->start(d_->device.get());
+    if (d_->sink->error() != QAudio::NoError || d_->sink->state() == QAudio::StoppedState) {
+        const int code = static_cast<int>(d_->sink->error());
+        stop();
+        return "Audiogerät verweigert den Start (" + std::to_string(code) + ")";
+    }
+    const auto bytes = std::max<qint64>(d_->sink->bufferSize(), 0);
+    d_->deviceLatency =
+        std::chrono::microseconds(bytes * 1'000'000 / (kSampleRate * kBytesPerFrame));
+    return {};
+}
+
+void QtAudioOutput::stop() {
+    {
+        std::lock_guard lock(d_->mutex);
+        d_->running = false;
+        d_->size = 0;
+    }
+    d_->space.notify_all();
+    d_->releaseSink();
+}
+
+bool QtAudioOutput::write(const std::int16_t* samples, std::size_t frames) {
+    std::size_t left = frames * kChannels;
+    std::unique_lock lock(d_->mutex);
+    while (left > 0) {
+        d_->space.wait(lock, [this] { return !d_->running || d_->size < d_->ring.size(); });
+        if (!d_->running) return false;
+        const std::size_t tail = (d_->head + d_->size) % d_->ring.size();
+        const std::size_t chunk =
+            std::min({left, d_->ring.size() - d_->size, d_->ring.size() - tail});
+        std::memcpy(d_->ring.data() + tail, samples, chunk * 2);
+        samples += chunk;
+        d_->size += chunk;
+        left -= chunk;
+        if (d_->starved) {
+            // Posted to the event thread. stop() clears `running` under this lock before
+            // it deletes the device, so the device is alive here; a call still queued
+            // when it goes is dropped with it.
+            d_->starved = false;
+            PullDevice* device = d_->device.get();
+            QMetaObject::invokeMethod(
+                device, [device] { device->announceData(); }, Qt::QueuedConnection);
+        }
+    }
+    return d_->running;
+}
+
+void QtAudioOutput::finish() {
+    std::lock_guard lock(d_->mutex);
+    d_->finished = true;
+}
+
+bool QtAudioOutput::busy() const {
+    // A sink that stopped on its own has lost its device: no sound comes any more.
+    if (!d_->sink || d_->sink->state() == QAudio::StoppedState) return false;
+    std::lock_guard lock(d_->mutex);
+    if (!d_->running) return false;
+    if (!d_->finished || d_->size > 0) return true;
+    // The device starts a pull's data a little after taking it; its buffer length bounds
+    // that delay.
+    return Clock::now() < d_->playedOut + d_->deviceLatency;
+}
+
+std::chrono::nanoseconds QtAudioOutput::longestPull() const {
+    std::lock_guard lock(d_->mutex);
+    return d_->longestPull;
+}
+
+}  // namespace tk
