@@ -170,3 +170,18 @@ TEST(TimerRules, ARefusedPlatformTimerFailsTheChangeButKeepsTheValues) {
 }
 
 }  // namespace
+
+namespace {
+TEST(TimerRules, AHandlerMayReplaceItselfWhileItRuns) {
+    Rig r;
+    tk::Timer a(r.sched, "a");
+    a.setInterval(10);
+    std::string big(64, 'x');  // a capture too big for in-place storage
+    a.setOnTimer([&r, &a, big](tk::Object*) {
+        a.setOnTimer(r.logger());
+        r.log.push_back(big.substr(0, 3));  // the old closure is still intact here
+    });
+    r.runUntil(20);
+    EXPECT_EQ(r.log, (Log{"xxx", "a@20"}));
+}
+}  // namespace

@@ -32,6 +32,8 @@ void Timer::setInterval(std::uint32_t ms) {
 }
 
 void Timer::setOnTimer(Handler handler) {
+    // A handler that replaces itself must live until it returns.
+    if (scheduler_.running_ == this) retired_ = std::move(handler_);
     handler_ = std::move(handler);
     restart();
 }
@@ -47,6 +49,7 @@ void Scheduler::add(Timer& t) {
 }
 
 void Scheduler::remove(Timer& t) {
+    if (running_ == &t) running_ = nullptr;
     disarm(t);
     std::erase(all_, &t);
     std::erase(round_, &t);
@@ -82,9 +85,12 @@ int Scheduler::runDue() {
     for (Timer* t : armed_)
         if (t->due_ <= now) round_.push_back(t);
     if (round_.empty()) return 0;
-    // armed_ is in creation order, so a stable sort by due time keeps ties in it.
-    std::stable_sort(round_.begin(), round_.end(),
-                     [](const Timer* a, const Timer* b) { return a->due_ < b->due_; });
+    // armed_ is in creation order, so a stable sort by due time keeps ties in it. The
+    // round is a handful of timers: an insertion sort, without the allocation of
+    // std::stable_sort.
+    for (std::size_t i = 1; i < round_.size(); ++i)
+        for (std::size_t j = i; j > 0 && round_[j - 1]->due_ > round_[j]->due_; --j)
+            std::swap(round_[j - 1], round_[j]);
     int ran = 0;
     for (std::size_t i = 0; i < round_.size(); ++i) {
         Timer* t = round_[i];
@@ -96,11 +102,13 @@ int Scheduler::runDue() {
         t->due_ = next;
         ++ran;
         ++delivered_;
-        Handler handler = t->handler_;  // a handler may replace its own timer's handler
+        running_ = t;
         if (guard_)
-            guard_([&] { handler(t); });
+            guard_([t] { t->handler_(t); });
         else
-            handler(t);
+            t->handler_(t);
+        if (running_ == t) t->retired_ = nullptr;  // still alive: drop a replaced handler
+        running_ = nullptr;
     }
     round_.clear();
     return ran;

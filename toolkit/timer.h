@@ -62,6 +62,7 @@ class Timer : public Object {
     bool enabled_ = true;
     std::uint32_t interval_ = 1000;
     Handler handler_;
+    Handler retired_;  // a handler replaced while it runs
     bool armed_ = false;
     Nanos due_ = 0;
 };
@@ -114,6 +115,7 @@ class Scheduler {
     std::vector<Timer*> round_;  // scratch for runDue
     Guard guard_;
     std::function<void(Nanos)> wake_;
+    Timer* running_ = nullptr;  // the timer whose handler runs now
     std::size_t capacity_ = 0;
     std::uint64_t delivered_ = 0;
 };
