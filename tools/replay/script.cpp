@@ -1,0 +1,303 @@
+#include "tools/replay/script.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+
+#include "toolkit/application.h"
+
+namespace brisco2::replay {
+
+namespace {
+
+// Whole scripts are held in memory; this keeps an endless standard input from taking
+// all of it.
+constexpr std::size_t kMaxScriptBytes = std::size_t(256) << 20;
+// The longest token worth quoting in a message.
+constexpr std::size_t kQuoteLimit = 32;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+// A token for a message: printable ASCII as is, anything else as \xHH, cut short.
+std::string quote(std::string_view token) {
+    static const char hex[] = "0123456789abcdef";
+    std::string q = "'";
+    for (std::size_t i = 0; i < token.size() && i < kQuoteLimit; ++i) {
+        const unsigned char c = static_cast<unsigned char>(token[i]);
+        if (c >= 0x20 && c < 0x7f && c != '\\' && c != '\'') {
+            q += char(c);
+        } else {
+            q += "\\x";
+            q += hex[c >> 4];
+            q += hex[c & 15];
+        }
+    }
+    if (token.size() > kQuoteLimit) q += "...";
+    q += "'";
+    return q;
+}
+
+// A non-negative decimal integer of digits only, at most `max`.
+enum class Num { Ok, NotANumber, TooLarge };
+Num parseUnsigned(std::string_view s, std::uint64_t max, std::uint64_t& value) {
+    if (s.empty()) return Num::NotANumber;
+    for (char c : s)
+        if (c < '0' || c > '9') return Num::NotANumber;
+    std::uint64_t v = 0;
+    for (char c : s) {
+        const unsigned d = unsigned(c - '0');
+        if (v > (max - d) / 10) return Num::TooLarge;
+        v = v * 10 + d;
+    }
+    value = v;
+    return Num::Ok;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        char x = a[i], y = b[i];
+        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
+        if (x != y) return false;
+    }
+    return true;
+}
+
+bool isCommandName(std::string_view s) {
+    for (const char* c : {"key", "mouse-down", "mouse-up", "resize", "maximize", "minimize",
+                          "restore", "dismiss", "dump", "end"})
+        if (s == c) return true;
+    return false;
+}
+
+class Parser {
+  public:
+    Parser(const std::string& name, Script& out) : name_(name), out_(out) {}
+
+    bool run(std::string_view text, std::string& error) {
+        out_ = Script{};
+        std::size_t pos = 0;
+        int line = 0;
+        while (pos < text.size()) {
+            ++line;
+            std::size_t end = text.find('\n', pos);
+            if (end == std::string_view::npos) end = text.size();
+            std::string_view body = text.substr(pos, end - pos);
+            if (std::size_t hash = body.find('#'); hash != std::string_view::npos)
+                body = body.substr(0, hash);
+            if (!parseLine(body, line)) {
+                error = name_ + ":" + std::to_string(line) + ": " + message_;
+                return false;
+            }
+            pos = end + 1;
+        }
+        return true;
+    }
+
+  private:
+    bool fail(std::string message) {
+        message_ = std::move(message);
+        return false;
+    }
+
+    bool parseLine(std::string_view body, int line) {
+        // At most five tokens matter: one more than the longest command has.
+        std::string_view tok[5];
+        std::size_t n = 0;
+        std::size_t i = 0;
+        while (n < 5) {
+            while (i < body.size() && isBlank(body[i])) ++i;
+            if (i == body.size()) break;
+            const std::size_t start = i;
+            while (i < body.size() && !isBlank(body[i])) ++i;
+            tok[n++] = body.substr(start, i - start);
+        }
+        if (n == 0) return true;
+
+        if (tok[0] == "seed") return parseSeed(tok, n);
+        if (ended_) return fail("nothing may follow 'end'");
+
+        std::uint64_t t = 0;
+        switch (parseUnsigned(tok[0], std::uint64_t(kMaxTimeMs), t)) {
+            case Num::Ok:
+                break;
+            case Num::TooLarge:
+                return fail("time " + quote(tok[0]) + " out of range (0.." +
+                            std::to_string(kMaxTimeMs) + ")");
+            case Num::NotANumber:
+                if (isCommandName(tok[0]))
+                    return fail("'" + std::string(tok[0]) + "' needs a time first");
+                return fail("bad time " + quote(tok[0]) +
+                            ": expected a non-negative number of milliseconds");
+        }
+        if (std::int64_t(t) < lastTime_)
+            return fail("time " + std::to_string(t) + " is before the previous command's time " +
+                        std::to_string(lastTime_));
+        if (n < 2) return fail("missing command after time " + std::to_string(t));
+
+        Command c;
+        c.timeMs = std::int64_t(t);
+        c.line = line;
+        const std::string_view cmd = tok[1];
+        std::size_t want = 2;  // tokens the command takes, time included
+        if (cmd == "key") {
+            c.op = Op::Key;
+            if (n < 3) return fail("'key' needs a key name");
+            if (!parseKeyName(tok[2], c.vk, c.modifiers))
+                return fail("unknown key " + quote(tok[2]));
+            want = 3;
+            if (n >= 4) {
+                if (tok[3] != "form2")
+                    return fail("unexpected " + quote(tok[3]) + " after the key (only 'form2')");
+                c.toForm2 = true;
+                want = 4;
+            }
+        } else if (cmd == "resize") {
+            c.op = Op::Resize;
+            if (n < 4) return fail("'resize' needs a width and a height");
+            if (!parseSize(tok[2], "width", c.width) || !parseSize(tok[3], "height", c.height))
+                return false;
+            want = 4;
+        } else if (cmd == "mouse-down") {
+            c.op = Op::MouseDown;
+        } else if (cmd == "mouse-up") {
+            c.op = Op::MouseUp;
+        } else if (cmd == "maximize") {
+            c.op = Op::Maximize;
+        } else if (cmd == "minimize") {
+            c.op = Op::Minimize;
+        } else if (cmd == "restore") {
+            c.op = Op::Restore;
+        } else if (cmd == "dismiss") {
+            c.op = Op::Dismiss;
+        } else if (cmd == "dump") {
+            c.op = Op::Dump;
+        } else if (cmd == "end") {
+            c.op = Op::End;
+            ended_ = true;
+        } else if (cmd == "seed") {
+            return fail("'seed' takes no time and comes before every other command");
+        } else {
+            return fail("unknown command " + quote(cmd));
+        }
+        if (n > want)
+            return fail("unexpected " + quote(tok[want]) + " after '" + std::string(cmd) + "'");
+
+        lastTime_ = c.timeMs;
+        seen_ = true;
+        out_.commands.push_back(c);
+        return true;
+    }
+
+    bool parseSeed(const std::string_view* tok, std::size_t n) {
+        if (seen_) return fail("'seed' must be the first command");
+        if (n < 2) return fail("'seed' needs a number");
+        std::uint64_t v = 0;
+        switch (parseUnsigned(tok[1], std::numeric_limits<std::uint32_t>::max(), v)) {
+            case Num::Ok:
+                break;
+            case Num::TooLarge:
+                return fail("seed " + quote(tok[1]) + " out of range (0..4294967295)");
+            case Num::NotANumber:
+                return fail("bad seed " + quote(tok[1]) + ": expected a number 0..4294967295");
+        }
+        if (n > 2) return fail("unexpected " + quote(tok[2]) + " after 'seed'");
+        out_.seed = std::uint32_t(v);
+        seen_ = true;
+        return true;
+    }
+
+    bool parseSize(std::string_view s, const char* what, int& value) {
+        std::uint64_t v = 0;
+        const Num r = parseUnsigned(s, std::numeric_limits<std::uint64_t>::max(), v);
+        if (r == Num::NotANumber || r == Num::TooLarge || v < std::uint64_t(kMinWindowSize) ||
+            v > std::uint64_t(kMaxWindowSize))
+            return fail(std::string("bad ") + what + " " + quote(s) + ": expected " +
+                        std::to_string(kMinWindowSize) + ".." + std::to_string(kMaxWindowSize));
+        value = int(v);
+        return true;
+    }
+
+    const std::string& name_;
+    Script& out_;
+    std::string message_;
+    std::int64_t lastTime_ = 0;
+    bool seen_ = false;  // a command (seed included) came already
+    bool ended_ = false;
+};
+
+}  // namespace
+
+bool parseKeyName(std::string_view text, std::uint8_t& vk, tk::Shortcut& modifiers) {
+    tk::Shortcut mods = 0;
+    std::string_view rest = text;
+    for (;;) {
+        const std::size_t plus = rest.find('+');
+        if (plus == std::string_view::npos) break;
+        const std::string_view mod = rest.substr(0, plus);
+        if (equalsIgnoreCase(mod, "shift"))
+            mods |= tk::kShift;
+        else if (equalsIgnoreCase(mod, "ctrl"))
+            mods |= tk::kCtrl;
+        else if (equalsIgnoreCase(mod, "alt"))
+            mods |= tk::kAlt;
+        else
+            return false;
+        rest = rest.substr(plus + 1);
+    }
+    int code = -1;
+    if (rest.size() > 3 && equalsIgnoreCase(rest.substr(0, 3), "vk:")) {
+        std::uint64_t n = 0;
+        if (parseUnsigned(rest.substr(3), 255, n) != Num::Ok) return false;
+        code = int(n);
+    } else if (rest.size() <= 5) {  // the longest name is "RIGHT"
+        code = tk::virtualKeyFromName(std::string(rest));
+    }
+    if (code < 0) return false;
+    vk = std::uint8_t(code);
+    modifiers = mods;
+    return true;
+}
+
+bool parseScript(std::string_view text, const std::string& name, Script& out, std::string& error) {
+    return Parser(name, out).run(text, error);
+}
+
+bool loadScript(const std::string& path, Script& out, std::string& error) {
+    const bool useStdin = path == "-";
+    std::FILE* f = useStdin ? stdin : std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = path + ":0: cannot open: " + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    char buf[1 << 16];
+    bool tooLarge = false;
+    for (;;) {
+        const std::size_t got = std::fread(buf, 1, sizeof buf, f);
+        if (got == 0) break;
+        if (text.size() + got > kMaxScriptBytes) {
+            tooLarge = true;
+            break;
+        }
+        text.append(buf, got);
+    }
+    const bool readError = std::ferror(f) != 0;
+    const int readErrno = errno;
+    if (!useStdin) std::fclose(f);
+    if (readError) {
+        error = path + ":0: cannot read: " + std::strerror(readErrno);
+        return false;
+    }
+    if (tooLarge) {
+        error = path + ":0: script larger than " + std::to_string(kMaxScriptBytes) + " bytes";
+        return false;
+    }
+    return parseScript(text, path, out, error);
+}
+
+}  // namespace brisco2::replay
