@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brisco2 {
+class Session;
+}
+
+namespace brisco2::replay {
+
+// The state of a session as one JSON object on one line (no newline at the end): the
+// time, the globals, every timer of both windows, every widget and menu item of the
+// main window, both windows, the music player and every report so far.
+void appendDump(std::string& out, Session& session);
+
+// `text` as a JSON string literal. Valid UTF-8 is kept; a byte that is not part of a
+// valid UTF-8 sequence is taken as Latin-1 and written as \u00XX, so captions in the
+// old single-byte code page come out readable and the output stays valid UTF-8.
+void appendJsonString(std::string& out, std::string_view text);
+
+}  // namespace brisco2::replay
