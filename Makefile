@@ -1,6 +1,7 @@
 # The README's commands. Each first installs what is missing.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
@@ -42,8 +43,10 @@ bench: build
 soak: build
 	cmake --build $(BUILD) --target soak-run
 
+# libFuzzer needs clang: a build folder of its own.
 fuzz: deps
-	cmake --build $(BUILD) --target fuzz-run
+	CC=clang-14 CXX=clang++-14 cmake -S . -B $(FUZZ_BUILD) -DBRISCO2_FUZZ=ON $(CMAKE_FLAGS)
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target fuzz-run
 
 install: build
 	cmake --install $(BUILD)
@@ -52,4 +55,4 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
