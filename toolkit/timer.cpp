@@ -97,9 +97,11 @@ int Scheduler::runDue() {
         if (!t->armed_ || t->due_ > now) continue;  // stopped or restarted earlier this round
         // Missed periods are dropped, never caught up.
         const Nanos late = clock_.now();
-        Nanos next = t->due_ + t->period();
+        const Nanos due = t->due_;
+        Nanos next = due + t->period();
         if (next <= late) next = late + t->period();
         t->due_ = next;
+        if (tickObserver_) tickObserver_(*t, due, late);
         ++ran;
         ++delivered_;
         running_ = t;

@@ -94,6 +94,11 @@ class Scheduler {
     // real event loop can wake sooner.
     void setWakeListener(std::function<void(Nanos)> listener) { wake_ = std::move(listener); }
 
+    // Sees every tick just before its handler runs: the time it was due and the time it
+    // is delivered. For measuring the real event loop; empty by default.
+    using TickObserver = std::function<void(const Timer&, Nanos due, Nanos now)>;
+    void setTickObserver(TickObserver observer) { tickObserver_ = std::move(observer); }
+
     // Fault injection: how many platform timers may run at once (0 = unlimited). A
     // start beyond it fails with the platform's message.
     void setCapacity(std::size_t n) { capacity_ = n; }
@@ -115,6 +120,7 @@ class Scheduler {
     std::vector<Timer*> round_;  // scratch for runDue
     Guard guard_;
     std::function<void(Nanos)> wake_;
+    TickObserver tickObserver_;
     Timer* running_ = nullptr;  // the timer whose handler runs now
     std::size_t capacity_ = 0;
     std::uint64_t delivered_ = 0;
