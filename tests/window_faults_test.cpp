@@ -53,3 +53,16 @@ TEST(WindowFaults, MinimiseMaximiseAndResizeStormsDuringAMissionKeepTheState) {
     for (tk::Timer* t : {f.Timer5, f.Timer9, f.Timer10, f.Timer11}) running += t->enabled();
     EXPECT_EQ(running, 1);
 }
+
+TEST(WindowFaults, AFailingDeviceForDaysKeepsABoundedReportHistory) {
+    Session g;  // no media device: a report every 3 s once the last one is closed
+    for (int i = 0; i < 1500; ++i) {
+        g.advance(3000);
+        g.app().dismissOldest();
+    }
+    const auto& reports = g.app().reports();
+    EXPECT_EQ(reports.size(), tk::Application::kClosedReportsKept);
+    EXPECT_GT(reports.front().id, 1);  // the oldest went first
+    EXPECT_EQ(reports.back().id, 1500);
+    EXPECT_EQ(g.form1().Media->failures(), 1500u);
+}

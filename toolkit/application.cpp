@@ -64,16 +64,31 @@ void Application::report(const std::string& errorText, const std::string& source
 
 void Application::closeReport(int id) {
     for (Report& r : reports_)
-        if (r.id == id) r.open = false;
+        if (r.id == id && r.open) {
+            r.open = false;
+            ++closed_;
+        }
+    forgetOldClosed();
 }
 
 bool Application::dismissOldest() {
     for (Report& r : reports_)
         if (r.open) {
-            r.open = false;
+            closeReport(r.id);
             return true;
         }
     return false;
+}
+
+void Application::forgetOldClosed() {
+    for (auto it = reports_.begin(); closed_ > kClosedReportsKept && it != reports_.end();) {
+        if (!it->open) {
+            it = reports_.erase(it);
+            --closed_;
+        } else {
+            ++it;
+        }
+    }
 }
 
 bool Application::userClose(Window& w) {

@@ -56,6 +56,9 @@ class Application {
     // Runs fn; a failure escaping it becomes a default error report.
     void guarded(const std::function<void()>& fn);
     void report(const std::string& errorText, const std::string& source = {});
+    // Every report still open, and the most recent closed ones (kClosedReportsKept), oldest
+    // first: a device failing for days must not grow the history without end.
+    static constexpr std::size_t kClosedReportsKept = 1000;
     const std::deque<Report>& reports() const { return reports_; }
     bool reportOpenFrom(const std::string& source) const;
     void closeReport(int id);
@@ -82,6 +85,8 @@ class Application {
     ReportView* view_ = nullptr;
     int nextReportId_ = 1;
     std::uint64_t suppressed_ = 0;
+    std::size_t closed_ = 0;
+    void forgetOldClosed();
     bool quit_ = false;
     std::function<void()> onQuit_;
     std::function<std::int64_t()> calendar_;
