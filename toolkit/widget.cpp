@@ -26,7 +26,6 @@ Widget::Widget(std::string name, WidgetKind kind, Widget* parent)
       kind_(kind),
       parent_(parent),
       window_(parent ? parent->window_ : nullptr) {
-    if (kind_ == WidgetKind::Window) window_ = static_cast<Window*>(this);
     if (parent_) parent_->children_.push_back(this);
     if (window_ && window_ != this) window_->widgets_.push_back(this);
 }

@@ -22,6 +22,8 @@ const char* stateName(WindowState s) {
 
 Window::Window(std::string name, Application& app)
     : Widget(std::move(name), WidgetKind::Window, nullptr), app_(app) {
+    // Set here, not in Widget's constructor: there `this` is not a Window yet.
+    window_ = this;
     app_.addWindow(*this);
 }
 
