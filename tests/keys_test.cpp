@@ -1,6 +1,7 @@
 // The shortcut dispatch as the game sees it: which key presses reach a handler.
 #include <gtest/gtest.h>
 
+#include "tools/replay/script.h"
 #include "tools/replay/session.h"
 
 using namespace brisco2;
@@ -89,17 +90,17 @@ TEST(Keys, BarKeysWorkOnTheBorderlessTitleScreenAndAutoRepeatCountsEachPress) {
 TEST(Keys, KeyNamesParseAsTheReplayScriptsWriteThem) {
     std::uint8_t vk = 0;
     tk::Shortcut mods = 0;
-    ASSERT_TRUE(parseKey("ctrl+alt+1", vk, mods));
+    ASSERT_TRUE(replay::parseKeyName("ctrl+alt+1", vk, mods));
     EXPECT_EQ(vk, 49);
     EXPECT_EQ(mods, tk::kCtrl | tk::kAlt);
-    ASSERT_TRUE(parseKey("vk:52", vk, mods));
+    ASSERT_TRUE(replay::parseKeyName("vk:52", vk, mods));
     EXPECT_EQ(vk, 52);
-    ASSERT_TRUE(parseKey("num9", vk, mods));
+    ASSERT_TRUE(replay::parseKeyName("num9", vk, mods));
     EXPECT_EQ(vk, 105);
-    ASSERT_TRUE(parseKey("f5", vk, mods));
+    ASSERT_TRUE(replay::parseKeyName("f5", vk, mods));
     EXPECT_EQ(vk, 116);
-    ASSERT_TRUE(parseKey("F12", vk, mods));
+    ASSERT_TRUE(replay::parseKeyName("F12", vk, mods));
     EXPECT_EQ(vk, 123);
     for (const char* bad : {"", "F0", "F13", "VK:256", "VK:", "hyper+D", "DD", "+D", "NUM10"})
-        EXPECT_FALSE(parseKey(bad, vk, mods)) << bad;
+        EXPECT_FALSE(replay::parseKeyName(bad, vk, mods)) << bad;
 }

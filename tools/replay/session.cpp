@@ -1,6 +1,6 @@
 #include "tools/replay/session.h"
 
-#include <cctype>
+#include "tools/replay/script.h"
 
 namespace brisco2 {
 
@@ -36,43 +36,8 @@ void Session::keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2) {
 bool Session::key(const std::string& name, bool toForm2) {
     std::uint8_t vk = 0;
     tk::Shortcut mods = 0;
-    if (!parseKey(name, vk, mods)) return false;
+    if (!replay::parseKeyName(name, vk, mods)) return false;
     keyCode(vk, mods, toForm2);
-    return true;
-}
-
-bool parseKey(const std::string& text, std::uint8_t& vk, tk::Shortcut& modifiers) {
-    modifiers = 0;
-    std::string rest = text;
-    for (;;) {
-        auto plus = rest.find('+');
-        if (plus == std::string::npos || plus == 0) break;
-        std::string mod = rest.substr(0, plus);
-        for (char& ch : mod) ch = char(std::tolower(static_cast<unsigned char>(ch)));
-        if (mod == "shift")
-            modifiers |= tk::kShift;
-        else if (mod == "ctrl")
-            modifiers |= tk::kCtrl;
-        else if (mod == "alt")
-            modifiers |= tk::kAlt;
-        else
-            return false;
-        rest = rest.substr(plus + 1);
-    }
-    if (rest.size() > 3 && (rest[0] == 'V' || rest[0] == 'v') &&
-        (rest[1] == 'K' || rest[1] == 'k') && rest[2] == ':') {
-        int n = 0;
-        for (std::size_t i = 3; i < rest.size(); ++i) {
-            if (!std::isdigit(static_cast<unsigned char>(rest[i])) || i > 6) return false;
-            n = n * 10 + (rest[i] - '0');
-        }
-        if (n > 255) return false;
-        vk = std::uint8_t(n);
-        return true;
-    }
-    int code = tk::virtualKeyFromName(rest);
-    if (code < 0) return false;
-    vk = std::uint8_t(code);
     return true;
 }
 

@@ -46,7 +46,4 @@ class Session {
     std::unique_ptr<Game> game_;
 };
 
-// Parses "shift+ctrl+alt+KEY" into a virtual-key code and modifier bits.
-bool parseKey(const std::string& name, std::uint8_t& vk, tk::Shortcut& modifiers);
-
 }  // namespace brisco2
