@@ -39,6 +39,7 @@ SESSION_S = setting("BENCH_SESSION_S", 300, 20)
 SIM_S = setting("BENCH_SIM_S", 3600, 3600)  # a fraction of a second either way
 STARTS = int(setting("BENCH_STARTS", 5, 3))
 
+TITLE_END_S = 3.0  # the menu replaces the title screen
 MENU_KEY_S = 3.5  # the menu shows at 3 s; a player's key comes a little later
 TITLE = "VD Brisco2"
 YELLOW = 0xFFFF00  # the title's big caption: present once the title screen is painted
@@ -88,17 +89,22 @@ def bench_simulation(args):
     script = os.path.join(args.work, "mission6.replay")
     with open(script, "w") as f:
         f.write(mission6_script(sim_ms))
-    start = time.monotonic()
-    r = subprocess.run([args.replay, script], cwd=args.run_dir, env=replay_env(),
-                       capture_output=True, text=True)
-    wall = time.monotonic() - start
-    if r.returncode != 0:
-        raise RuntimeError(f"brisco2-replay failed ({r.returncode}): {r.stderr.strip()}")
-    dump = json.loads(r.stdout.strip().splitlines()[-1])
-    if dump.get("t") != sim_ms:
-        raise RuntimeError(f"brisco2-replay stopped at {dump.get('t')} ms, not {sim_ms}")
-    speed = SIM_S / wall
-    row(figure, f"{speed:,.0f} x ({wall:.2f} s wall)", target, limit, speed >= 20000)
+    # Other work on the machine only ever slows a run down: the fastest of a few is the
+    # program's own cost.
+    walls = []
+    for _ in range(3):
+        start = time.monotonic()
+        r = subprocess.run([args.replay, script], cwd=args.run_dir, env=replay_env(),
+                           capture_output=True, text=True)
+        walls.append(time.monotonic() - start)
+        if r.returncode != 0:
+            raise RuntimeError(f"brisco2-replay failed ({r.returncode}): {r.stderr.strip()}")
+        dump = json.loads(r.stdout.strip().splitlines()[-1])
+        if dump.get("t") != sim_ms:
+            raise RuntimeError(f"brisco2-replay stopped at {dump.get('t')} ms, not {sim_ms}")
+    speed = SIM_S / min(walls)
+    row(figure, f"{speed:,.0f} x (fastest of 3, wall s: "
+        + ", ".join(f"{w:.2f}" for w in walls) + ")", target, limit, speed >= 20000)
 
 
 def callgrind_ir(args, script_text, name):
@@ -378,12 +384,13 @@ def status_kb(pid, key):
 
 def time_first_frame(args, desktop, x):
     """Seconds from exec to the first look at the main window that shows the title
-    screen's yellow caption; the look itself takes about a millisecond."""
+    screen's yellow caption; the look itself takes about a millisecond. None when the
+    title screen never showed: the menu replaces it at 3 s."""
     start = time.monotonic()
     proc = launch(args, desktop)
     try:
         win = None
-        while time.monotonic() - start < 20:
+        while time.monotonic() - start < TITLE_END_S:
             if proc.poll() is not None:
                 raise RuntimeError(f"brisco2 exited with {proc.returncode} at start-up")
             if win is None:
@@ -395,7 +402,7 @@ def time_first_frame(args, desktop, x):
                 elif count > 100:
                     return time.monotonic() - start
             time.sleep(0.001)
-        raise RuntimeError("the title screen did not appear within 20 s")
+        return None
     finally:
         stop(proc)
 
@@ -423,11 +430,18 @@ def bench_window(args):
         for _ in range(STARTS):
             times.append(time_first_frame(args, desktop, x))
             time.sleep(0.3)
-        first = statistics.median(times)
-        row(start_figure,
-            f"{first * 1000:.0f} ms (median of {len(times)}: "
-            + ", ".join(f"{t * 1000:.0f}" for t in times) + ")",
-            "<= 250 ms", "X connection + first frame", first <= 0.250)
+        shown = [t for t in times if t is not None]
+        listed = ", ".join("none" if t is None else f"{t * 1000:.0f}" for t in times)
+        lost = len(times) - len(shown)
+        if shown:
+            first = statistics.median(shown)
+            text = f"{first * 1000:.0f} ms (median; ms: {listed})"
+        else:
+            first, text = None, f"never ({listed})"
+        if lost:
+            text += f"; {lost} of {len(times)} starts never showed the title"
+        row(start_figure, text, "<= 250 ms", "X connection + first frame",
+            lost == 0 and first is not None and first <= 0.250)
 
         started = time.monotonic()
         proc = launch(args, desktop)
