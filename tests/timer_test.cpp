@@ -1,6 +1,7 @@
 // The timer rules, on a simulated clock driven by hand.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -144,13 +145,7 @@ TEST(TimerRules, TicksDueTogetherGoInCreationOrder) {
 TEST(TimerRules, ARefusedPlatformTimerFailsTheChangeButKeepsTheValues) {
     Rig r;
     std::vector<std::string> errors;
-    r.sched.setGuard([&](const std::function<void()>& fn) {
-        try {
-            fn();
-        } catch (const tk::Error& e) {
-            errors.push_back(e.what());
-        }
-    });
+    r.sched.setErrorSink([&](const std::exception& e) { errors.push_back(e.what()); });
     tk::Timer a(r.sched, "a"), b(r.sched, "b");
     r.make(a, 10);
     b.setOnTimer(r.logger());
@@ -183,5 +178,26 @@ TEST(TimerRules, AHandlerMayReplaceItselfWhileItRuns) {
     });
     r.runUntil(20);
     EXPECT_EQ(r.log, (Log{"xxx", "a@20"}));
+}
+}  // namespace
+
+namespace {
+TEST(TimerRules, AFailureInAHandlerIsReportedAndTheTimerTicksOnAtItsPeriod) {
+    Rig r;
+    std::vector<std::string> errors;
+    r.sched.setErrorSink([&](const std::exception& e) { errors.push_back(e.what()); });
+    tk::Timer a(r.sched, "a"), b(r.sched, "b");
+    r.make(b, 10);
+    a.setInterval(30);
+    a.setOnTimer([&](tk::Object*) {
+        r.log.push_back("a");
+        throw tk::Error("device failed");
+    });
+    r.runUntil(60);
+    EXPECT_EQ(errors, (std::vector<std::string>{"device failed", "device failed"}));
+    EXPECT_EQ(std::count(r.log.begin(), r.log.end(), "a"), 2);
+    EXPECT_EQ(std::count_if(r.log.begin(), r.log.end(), [](auto& s) { return s[0] == 'b'; }), 6);
+    EXPECT_TRUE(a.enabled());
+    EXPECT_EQ(a.interval(), 30u);
 }
 }  // namespace

@@ -12,7 +12,7 @@ namespace tk {
 
 Application::Application(Clock& clock, const TextMetrics& metrics, std::string title)
     : scheduler_(clock), metrics_(metrics), title_(std::move(title)) {
-    scheduler_.setGuard([this](const std::function<void()>& fn) { guarded(fn); });
+    scheduler_.setErrorSink([this](const std::exception& e) { reportException(e); });
 }
 
 void Application::addWindow(Window& w) {
@@ -34,11 +34,14 @@ bool Application::keyDown(Window& target, std::uint8_t virtualKey, Shortcut modi
 void Application::guarded(const std::function<void()>& fn) {
     try {
         fn();
-    } catch (const Error& e) {
-        report(e.what(), e.source());
     } catch (const std::exception& e) {
-        report(e.what());
+        reportException(e);
     }
+}
+
+void Application::reportException(const std::exception& e) {
+    const auto* own = dynamic_cast<const Error*>(&e);
+    report(e.what(), own ? own->source() : std::string());
 }
 
 bool Application::reportOpenFrom(const std::string& source) const {

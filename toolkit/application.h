@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <string>
 #include <vector>
@@ -55,6 +56,7 @@ class Application {
 
     // Runs fn; a failure escaping it becomes a default error report.
     void guarded(const std::function<void()>& fn);
+    void reportException(const std::exception& e);
     void report(const std::string& errorText, const std::string& source = {});
     // Every report still open, and the most recent closed ones (kClosedReportsKept), oldest
     // first: a device failing for days must not grow the history without end.

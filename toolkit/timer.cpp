@@ -105,10 +105,15 @@ int Scheduler::runDue() {
         ++ran;
         ++delivered_;
         running_ = t;
-        if (guard_)
-            guard_([t] { t->handler_(t); });
-        else
+        if (errorSink_) {
+            try {
+                t->handler_(t);
+            } catch (const std::exception& e) {
+                errorSink_(e);
+            }
+        } else {
             t->handler_(t);
+        }
         if (running_ == t) t->retired_ = nullptr;  // still alive: drop a replaced handler
         running_ = nullptr;
     }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -86,9 +88,10 @@ class Scheduler {
     // The earliest armed due time, if any timer is armed.
     std::optional<Nanos> nextDue() const;
 
-    // Handlers run through this, so that a failure becomes a report and not a crash.
-    using Guard = std::function<void(const std::function<void()>&)>;
-    void setGuard(Guard guard) { guard_ = std::move(guard); }
+    // A failure escaping a handler goes here (a report, not a crash); the timer keeps
+    // its settings and ticks again. Without a sink the failure propagates.
+    using ErrorSink = std::function<void(const std::exception&)>;
+    void setErrorSink(ErrorSink sink) { errorSink_ = std::move(sink); }
 
     // Called whenever a timer is armed earlier than any wake-up asked for so far, so a
     // real event loop can wake sooner.
@@ -118,7 +121,7 @@ class Scheduler {
     std::vector<Timer*> all_;
     std::vector<Timer*> armed_;  // kept in creation order
     std::vector<Timer*> round_;  // scratch for runDue
-    Guard guard_;
+    ErrorSink errorSink_;
     std::function<void(Nanos)> wake_;
     TickObserver tickObserver_;
     Timer* running_ = nullptr;  // the timer whose handler runs now
