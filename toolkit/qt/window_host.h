@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QMargins>
+#include <QObject>
+#include <QPoint>
+#include <QSize>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "toolkit/qt/tree_painter.h"
+#include "toolkit/window.h"
+
+namespace tk::qt {
+
+class HostWidget;
+
+// One real top-level window for one tk::Window: it shows the model's caption, icon,
+// border, state, position, outer size, enabled flag and visibility, paints the widget
+// tree at most once per display frame when something changed, and reports the user's
+// keys, clicks, resizes, moves, state changes and close requests to the model.
+class QtWindowHost : public QObject, public WindowHost {
+  public:
+    explicit QtWindowHost(Window& window);
+    ~QtWindowHost() override;
+    QtWindowHost(const QtWindowHost&) = delete;
+    QtWindowHost& operator=(const QtWindowHost&) = delete;
+
+    void windowChanged(Window& w) override;
+    void contentChanged(Window& w) override;
+    FrameExtents frame(const Window& w) const override;
+
+    // Called after every key the window offered to the key dispatch, so the timer
+    // wake-up can follow what the handler armed.
+    void setInputListener(std::function<void()> fn) { afterInput_ = std::move(fn); }
+
+    QWidget& widget() const;
+    Window& window() const { return window_; }
+    TreePainter& treePainter() { return painter_; }
+    std::uint64_t paints() const { return paints_; }
+
+    // How often the tree may be painted: one frame of a 60 Hz display.
+    static constexpr int kFrameMs = 16;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    friend class HostWidget;
+
+    void applyAll();
+    void applyBorder(bool first);
+    void showNow();
+    bool exposed() const;
+    QSize clientSize() const;
+    bool geometryMatches() const;
+    void applyGeometry();
+    void applyVisibility();
+    void applyState();
+    void showByState();
+    void scheduleFrame();
+    void frameTick();
+    void restored();
+    void watchFrame();
+    void watchTick();
+    void readFrame();
+    QMargins margins() const;
+    bool recentlyRequested(QSize client) const;
+    bool recentlyRequested(QPoint pos) const;
+
+    // From the widget.
+    void paint(QPainter& p, QRect only);
+    void userResize(QSize client);
+    void userMove(QPoint framePos);
+    void userState(Qt::WindowStates states);
+    bool userClose();
+
+    Window& window_;
+    std::unique_ptr<HostWidget> widget_;
+    TreePainter painter_;
+    std::function<void()> afterInput_;
+
+    // What was last handed to the platform, so a change is applied once.
+    struct Applied {
+        std::string caption;
+        const Picture* icon = nullptr;
+        BorderStyle border = BorderStyle::Sizeable;
+        WindowState state = WindowState::Normal;
+        bool enabled = true;
+        bool visible = false;
+        bool first = true;
+    } applied_;
+
+    // The window manager's frame while the window has a border; learnt once framed.
+    std::optional<FrameExtents> sizeableFrame_;
+    QTimer frameWatch_;
+    QElapsedTimer frameWatchAge_;
+    bool restoring_ = false;      // back to normal, the platform not yet settled
+    bool borderPending_ = false;  // a border change waits for the first exposure
+    QElapsedTimer shownAge_;      // since the window was last shown
+    int showExposeRetries_ = 0;
+
+    // Sizes and positions asked for lately: their confirmations are no user action.
+    template <class T>
+    struct Request {
+        T value;
+        qint64 at;
+    };
+    std::deque<Request<QSize>> sizeRequests_;
+    std::deque<Request<QPoint>> posRequests_;
+    QElapsedTimer clock_;
+
+    QTimer frameTimer_;
+    qint64 lastFrameAt_ = -kFrameMs;
+    std::uint64_t paints_ = 0;
+};
+
+}  // namespace tk::qt
