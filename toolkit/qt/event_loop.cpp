@@ -1,0 +1,90 @@
+#include "toolkit/qt/event_loop.h"
+
+#include <sys/timerfd.h>
+#include <unistd.h>
+
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <stdexcept>
+#include <string>
+
+namespace tk::qt {
+
+Nanos RealClock::monotonicNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return Nanos(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+}
+
+Nanos RealClock::now() const {
+    return started_ ? monotonicNow() - origin_ : 0;
+}
+
+void RealClock::start() {
+    origin_ = monotonicNow();
+    started_ = true;
+}
+
+RealTimerDriver::RealTimerDriver(Scheduler& scheduler, RealClock& clock)
+    : scheduler_(scheduler), clock_(clock) {
+    fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (fd_ < 0) throw std::runtime_error(std::string("timerfd_create: ") + std::strerror(errno));
+    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                     [this] { wake(); });
+    // A timer armed earlier than the wake-up we hold must wake us sooner.
+    scheduler_.setWakeListener([this](Nanos due) {
+        if (started_ && !inRound_ && (!deadline_ || due < *deadline_)) arm(due);
+    });
+}
+
+RealTimerDriver::~RealTimerDriver() {
+    scheduler_.setWakeListener({});
+    notifier_.reset();
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void RealTimerDriver::start() {
+    started_ = true;
+    rearm();
+}
+
+void RealTimerDriver::rearm() {
+    if (!started_) return;
+    if (auto due = scheduler_.nextDue()) {
+        arm(*due);
+    } else {
+        itimerspec off{};
+        timerfd_settime(fd_, 0, &off, nullptr);
+        deadline_.reset();
+    }
+}
+
+void RealTimerDriver::arm(Nanos due) {
+    // Absolute on the monotonic clock: no drift from the time it takes to get here. A
+    // deadline already past fires at once.
+    Nanos at = std::max<Nanos>(clock_.toMonotonic(due), 1);
+    itimerspec spec{};
+    spec.it_value.tv_sec = time_t(at / 1'000'000'000);
+    spec.it_value.tv_nsec = long(at % 1'000'000'000);
+    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    deadline_ = due;
+}
+
+void RealTimerDriver::wake() {
+    std::uint64_t expirations = 0;
+    while (::read(fd_, &expirations, sizeof expirations) > 0) {
+    }
+    ++wakeups_;
+    deadline_.reset();
+    // What the handlers arm is looked at once, after the round.
+    inRound_ = true;
+    scheduler_.runDue();
+    inRound_ = false;
+    rearm();
+}
+
+}  // namespace tk::qt
