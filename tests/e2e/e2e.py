@@ -1,0 +1,326 @@
+"""A real X session for the game: Xvfb, openbox, the game, screenshots and pixels.
+
+Only the standard library and the X tools the project installs (Xvfb, openbox,
+xdotool, xwininfo, xprop, ImageMagick's import and convert).
+"""
+
+import ctypes
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+SKIP = 77  # ctest's SKIP_RETURN_CODE: the machine lacks the X tools
+
+TOOLS = ["Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import", "convert"]
+
+MAIN = "VD Brisco2"
+SECOND = "V Systeme"
+
+BLACK = (0, 0, 0)
+WHITE = (255, 255, 255)
+NAVY = (0, 0, 128)
+GREY = (128, 128, 128)
+SILVER = (192, 192, 192)
+RED = (255, 0, 0)
+GREEN = (0, 128, 0)
+YELLOW = (255, 255, 0)
+PALETTE = {
+    (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
+    (0, 128, 128), (128, 128, 128), (192, 192, 192), (255, 0, 0), (0, 255, 0),
+    (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255),
+}
+
+
+class Failure(Exception):
+    pass
+
+
+def check(cond, message):
+    if not cond:
+        raise Failure(message)
+
+
+def log(message):
+    print(message, flush=True)
+
+
+def missing_tools():
+    return [t for t in TOOLS if shutil.which(t) is None]
+
+
+def _die_with_parent():
+    # The X server and the game must not outlive a test that is killed on a timeout.
+    try:
+        libc = ctypes.CDLL("libc.so.6", use_errno=True)
+        libc.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    except OSError:
+        pass
+
+
+def wait_for(what, predicate, timeout, step=0.05, seen=None):
+    """Polls until predicate() gives a true value, which is returned. `seen()` tells
+    what there was instead, for the message on a timeout."""
+    start = time.monotonic()
+    history = []  # what `seen` gave, each change with its time
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if seen:
+            now = seen()
+            if not history or history[-1][1] != now:
+                history.append((time.monotonic() - start, now))
+        if time.monotonic() - start > timeout:
+            extra = "; seen: " + ", ".join("%.2f s %s" % h for h in history) if seen else ""
+            raise Failure("timed out after %.1f s waiting for %s%s" % (timeout, what, extra))
+        time.sleep(step)
+
+
+class Image:
+    def __init__(self, width, height, data):
+        self.width, self.height, self.data = width, height, data
+
+    def at(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.data[i:i + 3])
+
+    def count(self, colour, x0, y0, x1, y1):
+        """Pixels of that colour in [x0, x1) x [y0, y1)."""
+        return sum(1 for y in range(y0, y1) for x in range(x0, x1) if self.at(x, y) == colour)
+
+
+def parse_ppm(raw):
+    # P6 <w> <h> <max>\n<bytes>; ImageMagick writes no comments.
+    m = re.match(rb"P6\s+(\d+)\s+(\d+)\s+(\d+)\s", raw)
+    if not m:
+        raise Failure("convert gave no PPM image")
+    w, h = int(m.group(1)), int(m.group(2))
+    return Image(w, h, raw[m.end():m.end() + w * h * 3])
+
+
+def read_xpm(path):
+    """The pixels of a one-character-per-pixel XPM: rows of (r, g, b) or None."""
+    with open(path) as f:
+        strings = re.findall(r'"([^"]*)"', f.read())
+    w, h, ncolours = (int(v) for v in strings[0].split()[:3])
+    colours = {}
+    for line in strings[1:1 + ncolours]:
+        key, value = line[0], line.split()[-1]
+        colours[key] = None if value.lower() == "none" else (
+            int(value[1:3], 16), int(value[3:5], 16), int(value[5:7], 16))
+    rows = strings[1 + ncolours:1 + ncolours + h]
+    return [[colours[ch] for ch in row[:w]] for row in rows]
+
+
+class Session:
+    """Xvfb and openbox on a free display; the game in a scratch folder."""
+
+    def __init__(self, game, artifacts, music=None, screen=(1024, 768), env=None):
+        self.game_path = game
+        self.artifacts = artifacts
+        self.music = music
+        self.screen = screen
+        self.extra_env = env or {}
+        self.procs = []
+        self.game = None
+        self.shots = 0
+        self.folder = tempfile.mkdtemp(prefix="brisco2-e2e-")
+        os.makedirs(artifacts, exist_ok=True)
+        for old in os.listdir(artifacts):
+            if old.endswith(".png"):
+                os.remove(os.path.join(artifacts, old))
+
+    # --- processes ---------------------------------------------------------------
+    def __enter__(self):
+        try:
+            self._start_x()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, kind, value, tb):
+        if kind is not None:
+            try:
+                self.screenshot("at-failure")
+                if self.game is not None:
+                    log("game %s" % ("running" if self.alive() else
+                                     "ended with %s" % self.game.returncode))
+            except Exception as e:  # the failure itself matters more
+                log("no screenshot at the failure: %s" % e)
+        self.close()
+
+    def _spawn(self, argv, env=None, cwd=None, stdout=None, pass_fds=()):
+        p = subprocess.Popen(argv, env=env, cwd=cwd, stdout=stdout or subprocess.DEVNULL,
+                             stderr=subprocess.STDOUT if stdout else subprocess.DEVNULL,
+                             pass_fds=pass_fds, preexec_fn=_die_with_parent)
+        self.procs.append(p)
+        return p
+
+    def _start_x(self):
+        # -displayfd: the server picks a free display and tells us its number.
+        r, w = os.pipe()
+        size = "%dx%dx24" % self.screen
+        xvfb = self._spawn(["Xvfb", "-displayfd", str(w), "-screen", "0", size, "-nolisten",
+                            "tcp", "-noreset"], pass_fds=(w,))
+        os.close(w)
+        number = b""
+        end = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            if time.monotonic() > end or xvfb.poll() is not None:
+                raise Failure("Xvfb did not start")
+            chunk = os.read(r, 16)
+            if not chunk:
+                raise Failure("Xvfb did not start")
+            number += chunk
+        os.close(r)
+        self.display = ":" + number.decode().strip()
+        self.env = dict(os.environ)
+        for k in ("WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR", "QT_SCREEN_SCALE_FACTORS",
+                  "QT_AUTO_SCREEN_SCALE_FACTOR", "QT_ENABLE_HIGHDPI_SCALING"):
+            self.env.pop(k, None)
+        self.env["DISPLAY"] = self.display
+        runtime = os.path.join(self.folder, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        self.env["XDG_RUNTIME_DIR"] = runtime
+        self.env["HOME"] = self.folder  # openbox and Qt find no personal settings
+        self._spawn(["openbox", "--sm-disable"], env=self.env)
+        wait_for("the window manager", self._wm_running, 20)
+        log("X on %s with openbox" % self.display)
+
+    def _wm_running(self):
+        out = self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check_rc=False)
+        return "window id" in out
+
+    def start_game(self):
+        if self.music:
+            shutil.copy(self.music, os.path.join(self.folder, "Brisco.wma"))
+        env = dict(self.env)
+        env.update(self.extra_env)
+        self.game_log = open(os.path.join(self.artifacts, "game.log"), "w")
+        self.game = self._spawn([self.game_path], env=env, cwd=self.folder, stdout=self.game_log)
+        self.started = time.monotonic()
+        return self.game
+
+    def alive(self):
+        return self.game is not None and self.game.poll() is None
+
+    def close(self):
+        for p in reversed(self.procs):
+            if p.poll() is None:
+                p.terminate()
+        for p in reversed(self.procs):
+            try:
+                p.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+                p.wait()
+        self.procs = []
+        shutil.rmtree(self.folder, ignore_errors=True)
+
+    # --- X queries ---------------------------------------------------------------
+    def x(self, argv, check_rc=True):
+        r = subprocess.run(argv, env=self.env, capture_output=True, text=True, timeout=30)
+        if check_rc and r.returncode != 0:
+            raise Failure("%s failed: %s" % (" ".join(argv), r.stderr.strip()))
+        return r.stdout
+
+    def window(self, name):
+        """The game's client window of that title: id, absolute x, y, width, height and
+        whether it is mapped; None when there is none."""
+        tree = self.x(["xwininfo", "-root", "-tree"], check_rc=False)
+        pattern = re.compile(r'^\s*(0x[0-9a-f]+) "%s": \(.*?\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
+                             r'\+(-?\d+)\+(-?\d+)' % re.escape(name), re.M)
+        for m in pattern.finditer(tree):
+            wid = m.group(1)
+            info = self.x(["xwininfo", "-id", wid], check_rc=False)
+            mapped = "IsViewable" in info
+            return {"id": wid, "x": int(m.group(4)), "y": int(m.group(5)),
+                    "w": int(m.group(2)), "h": int(m.group(3)), "mapped": mapped}
+        return None
+
+    def mapped(self, name):
+        w = self.window(name)
+        return w if w and w["mapped"] else None
+
+    def frame(self, wid):
+        """_NET_FRAME_EXTENTS as (left, right, top, bottom); None when unset."""
+        out = self.x(["xprop", "-id", wid, "_NET_FRAME_EXTENTS"], check_rc=False)
+        m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
+        return tuple(int(v) for v in m.groups()) if m else None
+
+    def placed(self, name):
+        """(outer x, y, w, h, framed) of a mapped window, or None. A window being
+        re-framed is briefly unmapped."""
+        w = self.mapped(name)
+        if not w:
+            return None
+        f = self.frame(w["id"]) or (0, 0, 0, 0)
+        return (w["x"] - f[0], w["y"] - f[2], w["w"] + f[0] + f[1], w["h"] + f[2] + f[3],
+                f != (0, 0, 0, 0))
+
+    def wait_placed(self, name, expected, timeout):
+        what = "%s at %s" % (name, expected)
+        wait_for(what, lambda: self.placed(name) == expected, timeout, step=0.02,
+                 seen=lambda: self.placed(name))
+
+    def maximised(self, name):
+        w = self.mapped(name)
+        return bool(w) and "MAXIMIZED" in self.wm_state(w["id"])
+
+    def wm_state(self, wid):
+        return self.x(["xprop", "-id", wid, "_NET_WM_STATE"], check_rc=False)
+
+    def focus(self, name):
+        w = wait_for(name + " mapped", lambda: self.mapped(name), 10)
+        self.x(["xdotool", "windowactivate", w["id"]], check_rc=False)
+        self.x(["xdotool", "windowfocus", w["id"]], check_rc=False)
+        wait_for("focus on " + name,
+                 lambda: self.x(["xdotool", "getwindowfocus", "getwindowname"],
+                                check_rc=False).strip() == name, 5)
+        return w
+
+    def key(self, *keys):
+        self.x(["xdotool", "key", "--delay", "60"] + list(keys))
+
+    def screenshot(self, label):
+        self.shots += 1
+        path = os.path.join(self.artifacts, "%02d-%s.png" % (self.shots, label))
+        self.x(["import", "-window", "root", path])
+        raw = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
+                             timeout=30).stdout
+        log("screenshot %s" % path)
+        return parse_ppm(raw)
+
+    def client_shot(self, name, label):
+        """A screenshot and the client area's top-left corner on it."""
+        w = wait_for(name + " mapped", lambda: self.mapped(name), 10)
+        return self.screenshot(label), w["x"], w["y"]
+
+
+def main(run):
+    """Runs one scenario: run(args) raises Failure on a failed check."""
+    import argparse
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--game", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--music")
+    parser.add_argument("--pictures")
+    args = parser.parse_args()
+    missing = missing_tools()
+    if missing:
+        log("skipped: missing " + ", ".join(missing))
+        sys.exit(SKIP)
+    if args.music and not os.path.exists(args.music):
+        args.music = None
+    try:
+        run(args)
+    except Failure as e:
+        log("FAILED: %s (screenshots in %s)" % (e, args.artifacts))
+        sys.exit(1)
+    log("passed")
