@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "toolkit/error.h"
+#include "toolkit/text.h"
 
 namespace tk {
 
@@ -37,17 +38,6 @@ bool parseInt(std::string_view text, int& value) {
     return ec == std::errc() && end == text.data() + text.size();
 }
 
-bool equalsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -58,7 +48,7 @@ int hexDigit(char c) {
 // Only "#rrggbb" and "None": colour names mean different things to different readers
 // (X11 "green" is lime), so the files spell every colour out.
 int paletteIndex(std::size_t line, std::string_view value) {
-    if (equalsNoCase(value, "none")) return Picture::kTransparent;
+    if (tk::equalsIgnoreCase(value, "none")) return Picture::kTransparent;
     if (value.size() != 7 || value[0] != '#') {
         fail(line, "colour \"" + std::string(value) + "\" is not of the form #rrggbb or None");
     }

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "toolkit/application.h"
+#include "toolkit/text.h"
 
 namespace brisco2::replay {
 
@@ -54,17 +55,6 @@ Num parseUnsigned(std::string_view s, std::uint64_t max, std::uint64_t& value) {
     }
     value = v;
     return Num::Ok;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = char(y - 'A' + 'a');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 bool isCommandName(std::string_view s) {
@@ -239,18 +229,18 @@ bool parseKeyName(std::string_view text, std::uint8_t& vk, tk::Shortcut& modifie
         const std::size_t plus = rest.find('+');
         if (plus == std::string_view::npos) break;
         const std::string_view mod = rest.substr(0, plus);
-        if (equalsIgnoreCase(mod, "shift"))
+        if (tk::equalsIgnoreCase(mod, "shift"))
             mods |= tk::kShift;
-        else if (equalsIgnoreCase(mod, "ctrl"))
+        else if (tk::equalsIgnoreCase(mod, "ctrl"))
             mods |= tk::kCtrl;
-        else if (equalsIgnoreCase(mod, "alt"))
+        else if (tk::equalsIgnoreCase(mod, "alt"))
             mods |= tk::kAlt;
         else
             return false;
         rest = rest.substr(plus + 1);
     }
     int code = -1;
-    if (rest.size() > 3 && equalsIgnoreCase(rest.substr(0, 3), "vk:")) {
+    if (rest.size() > 3 && tk::equalsIgnoreCase(rest.substr(0, 3), "vk:")) {
         std::uint64_t n = 0;
         if (parseUnsigned(rest.substr(3), 255, n) != Num::Ok) return false;
         code = int(n);
