@@ -67,10 +67,10 @@ void RealTimerDriver::arm(Nanos due) {
     // Absolute on the monotonic clock: no drift from the time it takes to get here. A
     // deadline already past fires at once.
     Nanos at = std::max<Nanos>(clock_.toMonotonic(due), 1);
-    itimerspec spec{};
-    spec.it_value.tv_sec = time_t(at / 1'000'000'000);
-    spec.it_value.tv_nsec = long(at % 1'000'000'000);
-    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &spec, nullptr);
+    itimerspec deadline{};
+    deadline.it_value.tv_sec = time_t(at / 1'000'000'000);
+    deadline.it_value.tv_nsec = long(at % 1'000'000'000);
+    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &deadline, nullptr);
     deadline_ = due;
 }
 
