@@ -81,6 +81,7 @@ void Widget::setCaption(const std::string& text) {
     if (hasCaption_ && text == caption_) return;
     caption_ = text;
     hasCaption_ = true;
+    autosize();
     changed();
 }
 
@@ -132,14 +133,6 @@ void Widget::setPicture(const Picture* p) {
 void Widget::setBevel(bool on) {
     if (on == bevel_) return;
     bevel_ = on;
-    changed();
-}
-
-void Label::setCaption(const std::string& text) {
-    if (hasCaption_ && text == caption_) return;
-    caption_ = text;
-    hasCaption_ = true;
-    resize();
     changed();
 }
 

@@ -69,7 +69,7 @@ class Widget : public Object {
     void setVisible(bool v);
     void show() { setVisible(true); }
     void hide() { setVisible(false); }
-    virtual void setCaption(const std::string& text);
+    void setCaption(const std::string& text);
 
     // Background: a widget's own colour once set, else its kind's default, else the
     // parent's (labels and pictures show their parent's colour).
@@ -118,7 +118,6 @@ class Widget : public Object {
 class Label : public Widget {
   public:
     Label(std::string name, Widget* parent) : Widget(std::move(name), WidgetKind::Label, parent) {}
-    void setCaption(const std::string& text) override;
     void resize();  // measure again, as after a caption or font change
 
   protected:
