@@ -1,16 +1,8 @@
 #include "tools/replay/runner.h"
 
-#include "toolkit/media/audio_output.h"
-#include "toolkit/media/ffmpeg_media.h"
 #include "tools/replay/dump.h"
 
 namespace brisco2::replay {
-
-MediaFactory silentMusic() {
-    return []() -> std::unique_ptr<tk::MediaBackend> {
-        return std::make_unique<tk::FfmpegMedia>(std::make_unique<tk::SilentOutput>());
-    };
-}
 
 void runScript(const Script& script, Session& session,
                const std::function<void(const std::string&)>& onDump) {

@@ -8,9 +8,6 @@
 
 namespace brisco2::replay {
 
-// The music as the game plays it, into an output that discards the sound.
-MediaFactory silentMusic();
-
 // Runs a checked script on a session that stands at 0 ms. At each command's time every
 // tick due at or before it is delivered first, then the command runs; commands of the
 // same time run in file order. Each dump is handed to `onDump` as one line without

@@ -13,6 +13,7 @@
 #include "tools/replay/runner.h"
 #include "tools/replay/script.h"
 #include "tools/replay/session.h"
+#include "tools/replay/silent_music.h"
 
 namespace {
 
