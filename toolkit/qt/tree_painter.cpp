@@ -19,9 +19,6 @@ bool drawable(const Widget& w) {
     return w.visible() && w.width() > 0 && w.height() > 0;
 }
 
-// The icon's size, whatever the widget's: pictures never stretch.
-constexpr int kIconSize = 32;
-
 }  // namespace
 
 const QImage& TreePainter::image(const Picture& picture) {
@@ -37,6 +34,37 @@ const QImage& TreePainter::image(const Picture& picture) {
     return images_.emplace(&picture, std::move(img)).first->second;
 }
 
+namespace {
+
+QRect toQRect(const Rect& r) {
+    return QRect(r.x, r.y, r.w, r.h);
+}
+
+// The toolkit's painting, done with a QPainter.
+class QtCanvas : public Canvas {
+  public:
+    QtCanvas(QPainter& painter, TreePainter& images) : painter_(painter), images_(images) {}
+    void setClip(const Rect& clip) override { painter_.setClipRect(toQRect(clip)); }
+    void fill(const Rect& r, Color c) override { painter_.fillRect(toQRect(r), toQColor(c)); }
+    void text(const Rect& r, const Font& font, const std::string& text, Align align) override {
+        painter_.setFont(toQFont(font));
+        painter_.setPen(toQColor(font.color));
+        const int flags =
+            (align == Align::Center ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop) |
+            Qt::TextSingleLine;
+        painter_.drawText(toQRect(r), flags, QString::fromStdString(text));
+    }
+    void picture(int x, int y, const Picture& picture) override {
+        painter_.drawImage(QPoint(x, y), images_.image(picture));
+    }
+
+  private:
+    QPainter& painter_;
+    TreePainter& images_;
+};
+
+}  // namespace
+
 void TreePainter::paint(QPainter& painter, const Window& window, QRect area, QRect only) {
     if (!only.isEmpty()) area &= only;
     if (area.isEmpty()) return;
@@ -45,9 +73,8 @@ void TreePainter::paint(QPainter& painter, const Window& window, QRect area, QRe
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setRenderHint(QPainter::TextAntialiasing, false);
-    painter.setClipRect(area);
-    painter.fillRect(area, toQColor(window.color()));
-    paintContainer(painter, window, QPoint(0, 0), area);
+    QtCanvas canvas(painter, *this);
+    paintWindow(canvas, window, Rect{area.x(), area.y(), area.width(), area.height()});
     painter.restore();
 }
 
@@ -98,73 +125,6 @@ void TreePainter::collect(const Widget& container, QPoint origin, QRect clip,
         out.push_back(std::move(look));
         collect(*w, rect.topLeft(), shown, out);
     }
-}
-
-void TreePainter::paintContainer(QPainter& painter, const Widget& container, QPoint origin,
-                                 QRect clip) {
-    auto rectOf = [&](const Widget& w) {
-        return QRect(origin.x() + w.left(), origin.y() + w.top(), w.width(), w.height());
-    };
-    // Drawn on the parent first, in creation order ...
-    for (const Widget* w : container.children()) {
-        if (w->windowed() || !drawable(*w)) continue;
-        if (w->kind() == WidgetKind::Label)
-            paintLabel(painter, *w, rectOf(*w), clip);
-        else if (w->kind() == WidgetKind::Picture)
-            paintPicture(painter, *w, rectOf(*w), clip);
-    }
-    // ... then the child windows over all of them, a later one over an earlier one.
-    for (const Widget* w : container.children()) {
-        if (!w->windowed() || !drawable(*w)) continue;
-        paintPanel(painter, *w, rectOf(*w), clip);
-    }
-}
-
-void TreePainter::paintLabel(QPainter& painter, const Widget& label, QRect rect, QRect clip) {
-    const QRect c = clip & rect;
-    if (c.isEmpty()) return;
-    painter.setClipRect(c);
-    painter.fillRect(rect, toQColor(label.color()));
-    if (label.caption().empty()) return;
-    painter.setFont(toQFont(label.font()));
-    painter.setPen(toQColor(label.font().color));
-    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     QString::fromStdString(label.caption()));
-}
-
-void TreePainter::paintPicture(QPainter& painter, const Widget& picture, QRect rect, QRect clip) {
-    if (!picture.picture()) return;
-    const QImage& img = image(*picture.picture());
-    // Only the icon's own square, and of it only what the picture's rectangle holds.
-    const QRect icon(rect.topLeft(),
-                     QSize(std::min(img.width(), kIconSize), std::min(img.height(), kIconSize)));
-    const QRect c = clip & rect & icon;
-    if (c.isEmpty()) return;
-    painter.setClipRect(c);
-    painter.drawImage(rect.topLeft(), img);
-}
-
-void TreePainter::paintPanel(QPainter& painter, const Widget& panel, QRect rect, QRect clip) {
-    const QRect c = clip & rect;
-    if (c.isEmpty()) return;
-    painter.setClipRect(c);
-    painter.fillRect(rect, toQColor(panel.color()));
-    if (panel.kind() == WidgetKind::MediaPlayer) return;  // no buttons: it only plays music
-    if (panel.bevel()) {
-        // Raised: light along the top and left, shadow along the bottom and right.
-        painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), Qt::white);
-        painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), Qt::white);
-        const QColor shadow = toQColor(colors::grey);
-        painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), shadow);
-        painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), shadow);
-    }
-    if (panel.hasCaption() && !panel.caption().empty()) {
-        painter.setFont(toQFont(panel.font()));
-        painter.setPen(toQColor(panel.font().color));
-        painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine,
-                         QString::fromStdString(panel.caption()));
-    }
-    paintContainer(painter, panel, rect.topLeft(), c);
 }
 
 }  // namespace tk::qt

@@ -8,15 +8,15 @@
 #include <unordered_map>
 #include <vector>
 
+#include "toolkit/painter.h"
 #include "toolkit/picture.h"
 #include "toolkit/window.h"
 
 namespace tk::qt {
 
-// Paints a window's widget tree with the toolkit's stacking rules: windowed children
-// (panels, media player) over non-windowed siblings, creation order within each kind,
-// every child clipped to its parent, hidden widgets with all they hold left out.
-// Coordinates are the window's client area. Pictures become images once and stay.
+// Paints a window's widget tree with QPainter, by the toolkit's stacking rules
+// (tk::paintWindow). Coordinates are the window's client area. Pictures become images
+// once and stay.
 class TreePainter {
   public:
     // `area` is the client area the painter covers; the window's colour fills it.
@@ -45,11 +45,6 @@ class TreePainter {
         bool operator==(const Look&) const = default;
     };
     void collect(const Widget& container, QPoint origin, QRect clip, std::vector<Look>& out) const;
-
-    void paintContainer(QPainter& painter, const Widget& container, QPoint origin, QRect clip);
-    void paintLabel(QPainter& painter, const Widget& label, QRect rect, QRect clip);
-    void paintPicture(QPainter& painter, const Widget& picture, QRect rect, QRect clip);
-    void paintPanel(QPainter& painter, const Widget& panel, QRect rect, QRect clip);
 
     std::unordered_map<const Picture*, QImage> images_;
     std::vector<Look> looks_;
