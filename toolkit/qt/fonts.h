@@ -6,8 +6,7 @@
 
 namespace tk::qt {
 
-// The one place where the trees' font names meet the fonts this machine has.
-QString substituteFamily(const std::string& name);
+// The font as Qt draws it: the stand-in family (tk::substituteFamily) at the pixel size.
 QFont toQFont(const Font& font);
 
 }  // namespace tk::qt
