@@ -2,11 +2,16 @@
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
+WEB_BUILD ?= build-web
+WEB_PORT ?= 8000
+# Emscripten's tools are Node.js programs that need Debian's node modules.
+EMENV = NODE_PATH=/usr/share/nodejs
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: deps build run test test-fast format format-check asan bench soak fuzz install package clean
+.PHONY: deps build run test test-fast format format-check asan bench soak fuzz install package clean \
+	web web-run web-test
 
 deps:
 	@scripts/install-deps
@@ -35,7 +40,27 @@ asan: deps
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j$(JOBS)
 
-test: deps format-check test-fast asan
+test: deps format-check test-fast asan web-test
+
+# The browser edition: a static folder any web host can serve as it is. The music is the
+# tune the desktop build renders; the decoder comes from the npm registry, pinned in
+# package-lock.json.
+node_modules/.package-lock.json: package.json package-lock.json
+	npm ci --no-audit --no-fund
+
+$(WEB_BUILD)/CMakeCache.txt:
+	$(EMENV) emcmake cmake -S . -B $(WEB_BUILD) -DBRISCO2_WEB=ON -DCMAKE_BUILD_TYPE=Release \
+	  -DBRISCO2_TUNE=$(abspath $(BUILD))/run/Brisco.wma
+
+web: deps $(BUILD)/CMakeCache.txt node_modules/.package-lock.json $(WEB_BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j$(JOBS) --target brisco2-tune-file brisco2-tests brisco2-replay
+	$(EMENV) cmake --build $(WEB_BUILD) -j$(JOBS)
+
+web-run: web
+	scripts/serve-web $(WEB_BUILD) $(WEB_PORT)
+
+web-test: web
+	cd $(WEB_BUILD) && $(EMENV) ctest --output-on-failure -j$(JOBS)
 
 bench: build
 	cmake --build $(BUILD) --target bench-run
@@ -55,4 +80,4 @@ package: build
 	cd $(BUILD) && cpack -G DEB
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)

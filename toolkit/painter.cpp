@@ -63,7 +63,9 @@ void paintPanel(Canvas& canvas, const Widget& panel, const Rect& rect, const Rec
 }
 
 void paintContainer(Canvas& canvas, const Widget& container, int ox, int oy, const Rect& clip) {
-    auto rectOf = [&](const Widget& w) { return Rect{ox + w.left(), oy + w.top(), w.width(), w.height()}; };
+    auto rectOf = [&](const Widget& w) {
+        return Rect{ox + w.left(), oy + w.top(), w.width(), w.height()};
+    };
     // Drawn on the parent first, in creation order ...
     for (const Widget* w : container.children()) {
         if (w->windowed() || !drawable(*w)) continue;

@@ -1,0 +1,22 @@
+// The music as the replay tool's module sees it under Node.js: the media libraries are
+// loaded and asked synchronously (media_node.js), so nothing is ever suspended.
+mergeInto(LibraryManager.library, {
+  tkw_media_open: function (name, failure, size) {
+    var text = Module['media'].open(UTF8ToString(name));
+    if (!text) return 0;
+    stringToUTF8(text, failure, size);
+    return 1;
+  },
+
+  tkw_media_play: function () {
+    Module['media'].play();
+  },
+
+  tkw_media_close: function () {
+    Module['media'].close();
+  },
+
+  tkw_media_playing: function () {
+    return Module['media'].playing() ? 1 : 0;
+  },
+});

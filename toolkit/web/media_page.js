@@ -1,0 +1,195 @@
+// The page's music: the file is fetched by name beside the page, opened and decoded by a
+// WebAssembly build of the media libraries in a worker (media_worker.js, loaded at the
+// first open, never before), and played through Web Audio.
+//
+// The browser keeps sound off until the player first presses a key or a button; the
+// music's position runs on meanwhile, so it comes in where it would be by then and the
+// restarts keep their times. Without sound (no audio in this browser, or refused) the
+// game plays silently.
+var BriscoMusic = (function () {
+  'use strict';
+
+  var worker = null;
+  var workerReady = null;
+  var nextRequest = 1;
+  var pending = {};
+  var audio = null;        // the AudioContext, once the player has given a gesture
+  var silent = false;      // no sound in this page
+  var analyser = null;
+  var opened = null;       // { name, key, duration } of the open file
+  var current = null;      // what play() started: { startedAt, buffer, source, failure }
+  var buffers = {};        // decoded sound by the file's content key
+
+  // The system's texts for failures of the file itself, as on the desktop.
+  function httpFailure(response) {
+    if (response.status === 404 || response.status === 410) return 'No such file or directory';
+    if (response.status === 401 || response.status === 403) return 'Permission denied';
+    return 'HTTP ' + response.status + (response.statusText ? ' ' + response.statusText : '');
+  }
+
+  function loadDecoder() {
+    if (workerReady) return workerReady;
+    workerReady = new Promise(function (resolve, reject) {
+      try {
+        worker = new Worker('media_worker.js');
+      } catch (e) {
+        reject(e);
+        return;
+      }
+      worker.onmessage = function (e) {
+        var m = e.data;
+        if (m.ready) { resolve(); return; }
+        if (m.loadFailure) { reject(new Error(m.loadFailure)); return; }
+        var p = pending[m.id];
+        delete pending[m.id];
+        if (p) p(m);
+      };
+      worker.onerror = function (e) {
+        e.preventDefault();
+        reject(new Error(e.message || 'the decoder did not start'));
+      };
+    });
+    workerReady.catch(function () {
+      // The next open tries again.
+      if (worker) worker.terminate();
+      worker = null;
+      workerReady = null;
+    });
+    return workerReady;
+  }
+
+  function request(message, transfer) {
+    return new Promise(function (resolve) {
+      message.id = nextRequest++;
+      pending[message.id] = resolve;
+      worker.postMessage(message, transfer || []);
+    });
+  }
+
+  // Resolves with null when the file is open, else with the text of the failure.
+  function open(name) {
+    close();
+    return fetch(name, { cache: 'no-cache' }).then(function (response) {
+      if (!response.ok) return httpFailure(response);
+      return response.arrayBuffer().then(function (bytes) {
+        return loadDecoder().then(function () {
+          return request({ op: 'probe', name: name, bytes: bytes }, [bytes]);
+        }, function (e) {
+          return { failure: 'The music decoder could not be loaded (' + (e && e.message || e) + ')' };
+        });
+      }).then(function (reply) {
+        if (reply.failure) return reply.failure;
+        opened = { name: name, key: reply.key, duration: reply.duration };
+        return null;
+      });
+    }, function () {
+      return 'Network error';
+    });
+  }
+
+  // Starts from the beginning and returns at once; decoding comes after.
+  function play() {
+    if (!opened) return;
+    stopSource();
+    var file = opened;
+    var started = { startedAt: performance.now(), buffer: null, source: null, failure: null, duration: file.duration };
+    current = started;
+    if (navigator.userActivation && navigator.userActivation.hasBeenActive) userGesture();
+    var decoded = buffers[file.key];
+    var ready = decoded ? Promise.resolve(decoded) : request({ op: 'decode', name: file.name }).then(function (reply) {
+      if (reply.failure) throw new Error(reply.failure);
+      buffers[file.key] = reply;
+      return reply;
+    });
+    ready.then(function (pcm) {
+      if (current !== started) return;
+      started.pcm = pcm;
+      startSource();
+    }, function (e) {
+      // A failure to play is recorded, never reported.
+      if (current === started) started.failure = String(e && e.message || e);
+    });
+  }
+
+  function stopSource() {
+    if (current && current.source) {
+      try { current.source.stop(); } catch (e) { /* never started */ }
+      current.source.disconnect();
+      current.source = null;
+    }
+  }
+
+  function close() {
+    stopSource();
+    current = null;
+    opened = null;
+  }
+
+  function playing() {
+    return !!current && !current.failure &&
+      (performance.now() - current.startedAt) / 1000 < (current.duration || Infinity);
+  }
+
+  // Sound may begin: the player has pressed a key or a button.
+  function userGesture() {
+    if (silent) return;
+    if (!audio) {
+      var Context = window.AudioContext || window.webkitAudioContext;
+      if (!Context) { silent = true; return; }
+      try {
+        audio = new Context();
+        analyser = audio.createAnalyser();
+        analyser.fftSize = 2048;
+        analyser.connect(audio.destination);
+      } catch (e) {
+        silent = true;
+        audio = null;
+        return;
+      }
+    }
+    if (audio.state === 'suspended') {
+      audio.resume().then(startSource, function () { silent = true; });
+    } else {
+      startSource();
+    }
+  }
+
+  // Plays what is decoded from where the music would be by now.
+  function startSource() {
+    if (!audio || audio.state !== 'running' || !current || !current.pcm || current.source) return;
+    var pcm = current.pcm;
+    var offset = (performance.now() - current.startedAt) / 1000;
+    var frames = pcm.left.length;
+    if (offset * pcm.sampleRate >= frames) return;  // over: silence until the next restart
+    if (!pcm.audioBuffer || pcm.audioBuffer.context !== audio) {
+      var b = audio.createBuffer(2, frames, pcm.sampleRate);
+      b.copyToChannel(pcm.left, 0);
+      b.copyToChannel(pcm.right, 1);
+      pcm.audioBuffer = b;
+      pcm.audioBuffer.context = audio;
+    }
+    var source = audio.createBufferSource();
+    source.buffer = pcm.audioBuffer;
+    source.connect(analyser);
+    source.start(0, offset);
+    current.source = source;
+  }
+
+  // How loud the music is right now (RMS of the last samples): 0 when silent.
+  function level() {
+    if (!analyser) return 0;
+    var data = new Float32Array(analyser.fftSize);
+    analyser.getFloatTimeDomainData(data);
+    var sum = 0;
+    for (var i = 0; i < data.length; ++i) sum += data[i] * data[i];
+    return Math.sqrt(sum / data.length);
+  }
+
+  function state() {
+    return { context: audio ? audio.state : (silent ? 'silent' : 'none'), decoderLoaded: !!worker, playing: playing() };
+  }
+
+  var media = { open: open, play: play, close: close, playing: playing };
+  Module.media = media;
+  return { userGesture: userGesture, close: close, level: level, state: state };
+})();

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "toolkit/application.h"
+#include "toolkit/web/canvas.h"
+#include "toolkit/web/event_loop.h"
+#include "toolkit/web/report_view.h"
+#include "toolkit/web/text_metrics.h"
+#include "toolkit/web/window_host.h"
+
+namespace tk::web {
+
+// The browser's side of one running program: the clock, the timer wake-ups, the text
+// metrics, the report box and one page window per tk::Window. The page's events reach
+// it through the functions this folder exports to JavaScript.
+class Page {
+  public:
+    explicit Page(const std::string& programFile);
+    ~Page();
+    Page(const Page&) = delete;
+    Page& operator=(const Page&) = delete;
+
+    // The one page of this module, once made.
+    static Page* current();
+
+    Application& app() { return app_; }
+    // Shows a window of the application in the page, with the id the page knows it by.
+    void addWindow(Window& window);
+    // The event loop starts: time 0 for every timer loaded so far, and `main` shows.
+    void start(Window& main);
+
+    WebWindowHost* host(int id) const;
+    WebTimerDriver& timers() { return timers_; }
+
+  private:
+    WebClock clock_;
+    WebTextMetrics metrics_;
+    Application app_;
+    WebReportView reports_;
+    WebTimerDriver timers_;
+    PictureIds pictures_;
+    std::vector<std::unique_ptr<WebWindowHost>> hosts_;
+};
+
+}  // namespace tk::web
