@@ -50,6 +50,7 @@ node_modules/.package-lock.json: package.json package-lock.json
 
 $(WEB_BUILD)/CMakeCache.txt:
 	$(EMENV) emcmake cmake -S . -B $(WEB_BUILD) -DBRISCO2_WEB=ON -DCMAKE_BUILD_TYPE=Release \
+	  -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node) -DBRISCO2_NATIVE_BUILD=$(abspath $(BUILD)) \
 	  -DBRISCO2_TUNE=$(abspath $(BUILD))/run/Brisco.wma
 
 web: deps $(BUILD)/CMakeCache.txt node_modules/.package-lock.json $(WEB_BUILD)/CMakeCache.txt

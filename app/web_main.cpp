@@ -10,7 +10,8 @@ int main() {
     // Both live for as long as the page: the browser's event loop goes on after main()
     // returns, and its events reach them through the page's exported functions.
     auto* page = new tk::web::Page("brisco2.wasm");
-    auto* game = new brisco2::Game(page->app(), [] { return std::make_unique<tk::web::WebMedia>(); });
+    auto* game =
+        new brisco2::Game(page->app(), [] { return std::make_unique<tk::web::WebMedia>(); });
     page->addWindow(game->Form1.form());
     page->addWindow(game->Form2.form());
     page->start(game->Form1.form());

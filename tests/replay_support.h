@@ -59,14 +59,32 @@ struct RunResult {
     std::string err;
 };
 
-// Runs brisco2-replay with `args` in the folder `cwd` (no music file there unless the
-// test puts one), feeding `input` on standard input.
-inline RunResult runReplay(const std::vector<std::string>& args, const std::string& input,
-                           const fs::path& cwd) {
+// The replay tool to run: brisco2-replay of this build, or the command in the
+// environment variable BRISCO2_REPLAY_COMMAND (words separated by blanks, such as
+// "node build-web/brisco2-replay.js"), so that the same tests check another build of it.
+inline std::vector<std::string> replayCommand() {
+    const char* other = std::getenv("BRISCO2_REPLAY_COMMAND");
+    if (!other || !*other) return {BRISCO2_REPLAY};
+    std::vector<std::string> words;
+    std::istringstream in(other);
+    for (std::string w; in >> w;) words.push_back(w);
+    return words;
+}
+
+// Runs `command` with `args` in the folder `cwd` (no music file there unless the test
+// puts one), feeding `input` on standard input.
+inline RunResult runProgram(const std::vector<std::string>& command,
+                            const std::vector<std::string>& args, const std::string& input,
+                            const fs::path& cwd) {
     TempDir io;
     const fs::path in = io.write("stdin", input);
     const fs::path out = io.path() / "stdout";
     const fs::path err = io.path() / "stderr";
+    std::vector<std::string> words = command;
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -76,13 +94,7 @@ inline RunResult runReplay(const std::vector<std::string>& args, const std::stri
         if (fi < 0 || fo < 0 || fe < 0 || ::dup2(fi, 0) < 0 || ::dup2(fo, 1) < 0 ||
             ::dup2(fe, 2) < 0 || ::chdir(cwd.c_str()) != 0)
             ::_exit(127);
-        std::vector<char*> argv;
-        std::string program = BRISCO2_REPLAY;
-        argv.push_back(program.data());
-        std::vector<std::string> copy = args;
-        for (std::string& a : copy) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
+        ::execvp(argv[0], argv.data());
         ::_exit(127);
     }
     int wstatus = 0;
@@ -93,6 +105,12 @@ inline RunResult runReplay(const std::vector<std::string>& args, const std::stri
     r.out = readFile(out);
     r.err = readFile(err);
     return r;
+}
+
+// Runs the replay tool (replayCommand()) with `args` in the folder `cwd`.
+inline RunResult runReplay(const std::vector<std::string>& args, const std::string& input,
+                           const fs::path& cwd) {
+    return runProgram(replayCommand(), args, input, cwd);
 }
 
 // Runs a script given as text, in an empty folder.

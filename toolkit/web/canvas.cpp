@@ -49,8 +49,8 @@ std::string cssFont(const Font& f) {
     if (f.italic) css += "italic ";
     if (f.bold) css += "bold ";
     // A negative height is the character height in pixels without internal leading.
-    css += std::to_string(std::max(1, std::abs(f.height))) + "px \"" + substituteFamily(f.name) +
-           "\"";
+    css +=
+        std::to_string(std::max(1, std::abs(f.height))) + "px \"" + substituteFamily(f.name) + "\"";
     return css;
 }
 

@@ -15,9 +15,9 @@ void tkw_arm_wake(double delayMs);
 // --- windows ------------------------------------------------------------------------
 // The window's whole state as the page shows it: frame extents for its border, caption,
 // state (0 normal, 1 minimised, 2 maximised), flags, outer place and size, icon.
-void tkw_window_update(int window, const char* caption, int frameLeft, int frameTop,
-                       int frameRight, int frameBottom, int state, int enabled, int visible,
-                       int left, int top, int width, int height, int icon);
+void tkw_window_update(int window, const char* caption, int frameLeft, int frameTop, int frameRight,
+                       int frameBottom, int state, int enabled, int visible, int left, int top,
+                       int width, int height, int icon);
 // Asks for tkw_paint of the window at the next display frame.
 void tkw_request_frame(int window);
 // A display list for the window's canvas: `count` 32-bit words of operations (see

@@ -13,7 +13,10 @@ var BriscoMedia = (function () {
   // Keeps opening quick even on a damaged file, as on the desktop.
   var PROBE_BYTES = '65536';
   var ANALYZE_MICROS = '200000';
-  var INPUT = '/brisco2-input';
+  // Each open gets a name of its own: the libraries' log drops a line that repeats the
+  // one before, so a second failure about the same name would go unsaid.
+  var opens = 0;
+  var input = null;
   var OUTPUT = '/brisco2-output.pcm';
   var SAMPLE_RATE = 44100;
 
@@ -53,16 +56,17 @@ var BriscoMedia = (function () {
   }
 
   // Opens `bytes` as the file `name`: { failure } or { duration, codec }. The input
-  // stays in the libraries' file system for decode().
+  // stays in the libraries' file system for decode() until the next open.
   function probe(core, name, bytes) {
     var c = containerFor(name);
     if (!c) return { failure: 'Demuxer not found' };
-    unlink(core, INPUT);
-    core.FS.writeFile(INPUT, bytes);
+    if (input) unlink(core, input);
+    input = '/brisco2-input-' + (++opens);
+    core.FS.writeFile(input, bytes);
     var r = run(core, 'ffprobe', ['-v', 'error', '-probesize', PROBE_BYTES,
       '-analyzeduration', ANALYZE_MICROS, '-f', c.demuxer,
-      '-show_entries', 'stream=codec_type,codec_name:format=duration', '-of', 'json', INPUT]);
-    var failure = failureAbout(INPUT, r.err);
+      '-show_entries', 'stream=codec_type,codec_name:format=duration', '-of', 'json', input]);
+    var failure = failureAbout(input, r.err);
     if (failure) return { failure: failure };
     var info;
     try { info = JSON.parse(r.out); } catch (e) { return { failure: 'Unbekannter Fehlercode' }; }
@@ -80,14 +84,15 @@ var BriscoMedia = (function () {
   function decode(core, name) {
     var c = containerFor(name);
     if (!c) return { failure: 'Demuxer not found' };
+    if (!input) return { failure: 'Kein Gerät geöffnet' };
     unlink(core, OUTPUT);
-    var r = run(core, 'exec', ['-v', 'error', '-f', c.demuxer, '-i', INPUT, '-vn',
+    var r = run(core, 'exec', ['-v', 'error', '-f', c.demuxer, '-i', input, '-vn',
       '-f', 'f32le', '-ac', '2', '-ar', String(SAMPLE_RATE), OUTPUT]);
     var pcm;
     try { pcm = core.FS.readFile(OUTPUT); } catch (e) { pcm = null; }
     unlink(core, OUTPUT);
     if (!pcm || pcm.length === 0)
-      return { failure: failureAbout(INPUT, r.err) || 'Unbekannter Fehlercode' };
+      return { failure: failureAbout(input, r.err) || 'Unbekannter Fehlercode' };
     var frames = Math.floor(pcm.byteLength / 8);
     var samples = new Float32Array(pcm.buffer, pcm.byteOffset, frames * 2);
     var left = new Float32Array(frames), right = new Float32Array(frames);

@@ -7,9 +7,23 @@ importScripts('media_probe.js');
 var core = null;
 var input = null;  // { name, key } of the file in the libraries' file system
 
+// The libraries' own file, fetched here so that a failure says what went wrong.
+function instantiate(imports, receive) {
+  var url = 'ffmpeg-core.wasm';
+  fetch(url).then(function (r) {
+    if (!r.ok) throw new Error('HTTP ' + r.status + ' for ' + url);
+    return WebAssembly.instantiateStreaming(r, imports);
+  }).then(function (result) {
+    receive(result.instance, result.module);
+  }, function (e) {
+    postMessage({ loadFailure: String(e && e.message || e) });
+  });
+  return {};
+}
+
 try {
   importScripts('ffmpeg-core.js');
-  createFFmpegCore({}).then(function (m) {
+  createFFmpegCore({ instantiateWasm: instantiate }).then(function (m) {
     core = m;
     postMessage({ ready: true });
   }, function (e) {

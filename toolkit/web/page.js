@@ -29,7 +29,7 @@ var Module = (function () {
   var ended = false;
   var failed = false;
   var captured = -1;          // the window a held mouse button went down on
-  var stats = { firstFrameAt: null, wakes: 0 };
+  var stats = { startedAt: null, firstFrameAt: null, wakes: 0 };
 
   // --- when the game cannot run --------------------------------------------------------
   function notice(lines, button) {
@@ -143,6 +143,49 @@ var Module = (function () {
   function measure(font, text) {
     var lm = lineMetrics(measureContext, font);
     return { width: Math.ceil(measureContext.measureText(text).width), height: lm.ascent + lm.descent };
+  }
+
+  // A caption drawn as the desktop draws it: without antialiasing, every pixel either
+  // the font's colour or left alone. The canvas smooths text, so each caption is drawn
+  // once off screen, cut at half coverage, and kept.
+  var textImages = new Map();
+  var TEXT_IMAGES_KEPT = 512;
+
+  function textImage(font, rgb, text, scale) {
+    var key = scale + '|' + font + '|' + rgb + '|' + text;
+    var hit = textImages.get(key);
+    if (hit) return hit;
+    var scaled = scaledFont(font, scale);
+    var ctx = measureContext;
+    var lm = lineMetrics(ctx, scaled);
+    ctx.font = scaled;
+    var m = ctx.measureText(text);
+    // Glyphs may reach a little left of the pen and past the advance.
+    var left = Math.max(0, Math.ceil(m.actualBoundingBoxLeft || 0));
+    var width = Math.ceil(Math.max(m.width, m.actualBoundingBoxRight || 0)) + left;
+    var height = lm.ascent + lm.descent;
+    var img = { canvas: null, left: left, advance: m.width, lineHeight: height };
+    if (width > 0 && height > 0 && text.length) {
+      var c = document.createElement('canvas');
+      c.width = width;
+      c.height = height;
+      var g = c.getContext('2d', { willReadFrequently: true });
+      g.font = scaled;
+      g.textBaseline = 'alphabetic';
+      g.fillStyle = '#000000';
+      g.fillText(text, left, lm.ascent);
+      var data = g.getImageData(0, 0, width, height);
+      var d = data.data, r = (rgb >> 16) & 255, gr = (rgb >> 8) & 255, bl = rgb & 255;
+      for (var i = 0; i < d.length; i += 4) {
+        var on = d[i + 3] >= 128;
+        d[i] = r; d[i + 1] = gr; d[i + 2] = bl; d[i + 3] = on ? 255 : 0;
+      }
+      g.putImageData(data, 0, 0);
+      img.canvas = c;
+    }
+    if (textImages.size >= TEXT_IMAGES_KEPT) textImages.clear();
+    textImages.set(key, img);
+    return img;
   }
 
   function scaledFont(font, scale) {
@@ -321,17 +364,13 @@ var Module = (function () {
         ctx.fillStyle = rgbCss(c.rgb);
         ctx.fillRect(b[0], b[1], b[2], b[3]);
       } else if (c.op === 'text') {
-        var font = scaledFont(c.font, s);
-        var lm = lineMetrics(ctx, font);
-        ctx.font = font;
-        ctx.fillStyle = rgbCss(c.rgb);
-        ctx.textBaseline = 'alphabetic';
-        var x = b[0], y = b[1] + lm.ascent;
+        var t = textImage(c.font, c.rgb, c.text, s);
+        var x = b[0], y = b[1];
         if (c.centred) {
-          x = b[0] + (b[2] - ctx.measureText(c.text).width) / 2;
-          y = b[1] + (b[3] - (lm.ascent + lm.descent)) / 2 + lm.ascent;
+          x = b[0] + Math.round((b[2] - t.advance) / 2);
+          y = b[1] + Math.round((b[3] - t.lineHeight) / 2);
         }
-        ctx.fillText(c.text, Math.round(x), Math.round(y));
+        if (t.canvas) ctx.drawImage(t.canvas, x - t.left, y);
       } else if (c.op === 'picture') {
         var p = pictures[c.id];
         if (p) {
@@ -680,6 +719,8 @@ var Module = (function () {
     },
     onRuntimeInitialized: function () {
       module = Module;
+      // main() runs next and starts the game's clock.
+      stats.startedAt = performance.now();
       // The shortcut values the menus bind, read once: they never change.
       var max = 64, buf = module._malloc(max * 4);
       var n = module._tkw_shortcuts(buf, max);

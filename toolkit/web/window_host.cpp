@@ -46,8 +46,7 @@ void WebWindowHost::paint(int width, int height, bool force) {
 
 void WebWindowHost::userResize(int outerWidth, int outerHeight) {
     // Only a framed window in its normal state can be dragged to a size.
-    if (window_.border() != BorderStyle::Sizeable || window_.state() != WindowState::Normal)
-        return;
+    if (window_.border() != BorderStyle::Sizeable || window_.state() != WindowState::Normal) return;
     if (outerWidth == window_.width() && outerHeight == window_.height()) return;
     window_.userResized(outerWidth, outerHeight);
     tkw_request_frame(id_);

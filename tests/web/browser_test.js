@@ -1,0 +1,329 @@
+// The page in headless Chromium: title, menu, a mission, the report box, the music,
+// failures said in words, crisp pictures on HiDPI screens and the windows' states.
+'use strict';
+
+const { COLOURS, check, clientOf, log, main, same, serve, sleep, waitFor } = require('./browser');
+
+const { BLACK, WHITE, NAVY, GREY, SILVER, RED, YELLOW } = COLOURS;
+const MENU = { x: 56, y: 56 };     // the menu panel `m` on the play field
+const BAR = { y: 112, h: 9 };      // the bar `c`
+
+// Milliseconds since the game's clock started in the page (or since the page was
+// opened, before that).
+async function age(page) {
+  const a = await page.evaluate(() => window.Module && Module.stats && Module.stats.startedAt !== null
+    ? performance.now() - Module.stats.startedAt : null);
+  return a === null ? 0 : a;
+}
+
+async function untilAge(page, ms) {
+  await waitFor('the game to start', () => page.evaluate(() => window.Module && Module.stats && Module.stats.startedAt !== null), 10000);
+  const wait = ms - await age(page);
+  if (wait > 0) await sleep(wait);
+}
+
+async function modalText(page) {
+  return page.evaluate(() => {
+    const boxes = document.querySelectorAll('#modal .box');
+    if (!boxes.length) return null;
+    const b = boxes[0];
+    return { count: boxes.length, caption: b.querySelector('.titlebar').textContent,
+      text: b.querySelector('.text').textContent,
+      focused: document.activeElement && document.activeElement.textContent };
+  });
+}
+
+async function noticeText(page) {
+  return page.evaluate(() => {
+    const n = document.getElementById('notice');
+    return n && !n.hidden ? n.textContent : null;
+  });
+}
+
+// Records for every key whether the page kept the browser from acting on it.
+async function watchKeys(page) {
+  await page.evaluate(() => {
+    window.keysSeen = [];
+    window.addEventListener('keydown', e => window.keysSeen.push([e.key, e.defaultPrevented]));
+  });
+}
+
+async function menuShown(browser, page, label) {
+  const c = await clientOf(page, 0);
+  const img = await browser.shot(page, label);
+  const mx = c.x + MENU.x, my = c.y + MENU.y;
+  return img.is(mx + 10, my + 10, NAVY) && img.is(mx + 370, my + 100, SILVER);
+}
+
+const scenarios = {
+  // The borderless title screen, the second window at 2.5 s, the menu at 3 s.
+  async title({ build, browser }) {
+    const server = await serve(build);
+    await browser.start();
+    const page = await browser.open(server.url);
+    await waitFor('the main window', () => clientOf(page, 0), 3000);
+    await waitFor('the first frame', () => page.evaluate(() => Module.stats.firstFrameAt !== null), 3000);
+    const t = await clientOf(page, 0);
+    check(!t.framed, 'the title screen has a border');
+    check(t.outer.x === 278 && t.outer.y === 208 && t.outer.width === 497 && t.outer.height === 304,
+      'the main window is at ' + JSON.stringify(t.outer) + ', not 278,208 497x304');
+    check(await clientOf(page, 1) === null, 'the second window shows at once');
+    let img = await browser.shot(page, 'title');
+    check(await age(page) < 2400, 'the title screen was photographed too late');
+    const yellow = img.count(YELLOW, t.x + 48, t.y + 72, t.x + 431, t.y + 178);
+    check(yellow > 300, 'the maker\'s name is missing (' + yellow + ' yellow pixels)');
+    for (const [x, y] of [[492, 100], [100, 280], [400, 300]])
+      check(img.is(t.x + x, t.y + y, BLACK), 'no black title panel at ' + x + ',' + y);
+
+    // The second window at 2.5 s, framed, disabled.
+    const s = await waitFor('the second window', () => clientOf(page, 1), 5000, 20);
+    const shownAt = await age(page);
+    log('second window after ' + shownAt + ' ms');
+    check(shownAt >= 2000 && shownAt < 4500, 'the second window came after ' + shownAt + ' ms');
+    check(s.framed && s.outer.x === 278 && s.outer.y === 179 && s.outer.width === 496 && s.outer.height === 335,
+      'the second window is at ' + JSON.stringify(s.outer));
+    // Disabled: its close button does nothing.
+    await page.click('#desktop .window:nth-child(2) button.close');
+    await sleep(200);
+    check(await clientOf(page, 1) !== null, 'the disabled second window closed');
+
+    // The menu at 3 s, the main window framed again, in front.
+    await untilAge(page, 3500);
+    const m = await clientOf(page, 0);
+    check(m.framed && m.active, 'the main window is not framed and active at 3.5 s');
+    check(m.outer.x === 278 && m.outer.y === 208 && m.outer.width === 497 && m.outer.height === 304,
+      'the framed main window is at ' + JSON.stringify(m.outer));
+    img = await browser.shot(page, 'menu');
+    const mx = m.x + MENU.x, my = m.y + MENU.y;
+    check(img.is(mx + 10, my + 10, NAVY), 'no navy header on the menu');
+    check(img.count(WHITE, mx + 150, my + 5, mx + 230, my + 36) > 30, 'no "Menu" caption');
+    check(img.is(mx + 370, my + 100, SILVER), 'no menu panel');
+    check(img.count(BLACK, mx + 304, my + 48, mx + 370, my + 62) > 20, 'no "Welcome"');
+    check(img.count(BLACK, mx + 8, my + 64, mx + 100, my + 77) > 20, 'no mission lines');
+    check(img.is(m.x + 100, m.y + 262, NAVY), 'the window\'s navy does not show below the field');
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    server.close();
+  },
+
+  // Mission 1 with 1, the bar moved by D, M back to the menu with "Game Over!" on red,
+  // F5 not reloading, unbound keys left to the browser, the music heard after a key.
+  async play({ build, browser }) {
+    const server = await serve(build);
+    await browser.start();
+    const page = await browser.open(server.url);
+    await watchKeys(page);
+    await page.evaluate(() => { window.sameDocument = true; });
+    await untilAge(page, 3500);
+    check(await menuShown(browser, page, 'menu'), 'no menu at 3.5 s');
+    await page.keyboard.press('1');
+    await page.keyboard.press('d');
+    await sleep(150);
+    const c = await clientOf(page, 0);
+    let img = await browser.shot(page, 'mission');
+    check(!img.is(c.x + MENU.x + 370, c.y + MENU.y + 100, SILVER), 'the menu still shows');
+    // The bar stands at 226 now, 50 pixels wide.
+    const gy = c.y + BAR.y + 4;
+    check(img.count(GREY, c.x + 230, gy, c.x + 272, gy + 1) > 35, 'no bar at 226');
+    check(img.count(GREY, c.x + 217, gy, c.x + 225, gy + 1) === 0, 'the bar did not move right');
+
+    await page.keyboard.press('m');
+    await sleep(150);
+    img = await browser.shot(page, 'game-over');
+    const vx = c.x + MENU.x + 304, vy = c.y + MENU.y + 48;
+    check(img.count(RED, vx, vy, vx + 70, vy + 14) > 100, 'no "Game Over!" on red');
+    check(img.count(WHITE, vx, vy, vx + 70, vy + 14) + img.count(BLACK, vx, vy, vx + 70, vy + 14) > 10,
+      'no caption on the red result');
+
+    await page.keyboard.press('F5');
+    await page.keyboard.press('x');
+    await sleep(300);
+    check(await page.evaluate(() => window.sameDocument === true), 'F5 reloaded the page');
+    const keys = await page.evaluate(() => window.keysSeen);
+    const prevented = Object.fromEntries(keys.map(([k, p]) => [k, p]));
+    check(prevented.F5 === true, 'F5 kept its browser meaning');
+    check(prevented['1'] === true && prevented.m === true, 'a bound key went on to the browser');
+    check(prevented.x === false, 'an unbound key lost its browser meaning');
+
+    // The music reaches the Web Audio graph as sound once a key has been pressed.
+    const level = await waitFor('the music', async () => {
+      const l = await page.evaluate(() => BriscoMusic.level());
+      return l > 0.005 ? l : null;
+    }, 15000, 100);
+    const state = await page.evaluate(() => BriscoMusic.state());
+    log('music level ' + level.toFixed(3) + ', ' + JSON.stringify(state));
+    check(state.context === 'running' && state.playing, 'the music is not playing');
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    server.close();
+  },
+
+  // Without Brisco.wma: the report box at 3 s, one at a time, keys held by it, the game
+  // going on after OK.
+  async report({ build, browser }) {
+    const server = await serve(build, { missing: ['Brisco.wma'] });
+    await browser.start();
+    const page = await browser.open(server.url);
+    const box = await waitFor('the report box', () => modalText(page), 6000);
+    log('report after ' + Math.round(await age(page)) + ' ms: ' + JSON.stringify(box));
+    check(box.count === 1, box.count + ' boxes at once');
+    check(box.caption === 'brisco2', 'the caption is "' + box.caption + '"');
+    check(box.text === 'No such file or directory.', 'the text is "' + box.text + '"');
+    check(box.focused === 'OK', 'OK is not focused');
+    const c = await clientOf(page, 0);
+    await browser.shot(page, 'report');
+    // The box holds the keys: 1 starts nothing.
+    await page.keyboard.press('1');
+    await sleep(100);
+    check(await menuShown(browser, page, 'held'), 'a key reached the game behind the box');
+    // No reload of the decoder for a file that is not there.
+    check(!server.requests.some(r => r.path === 'ffmpeg-core.wasm'), 'the decoder loaded for a missing file');
+    await page.keyboard.press('Enter');
+    await sleep(100);
+    check(await modalText(page) === null, 'OK did not close the box');
+    await page.keyboard.press('1');
+    await sleep(150);
+    const img = await browser.shot(page, 'after-ok');
+    check(!img.is(c.x + MENU.x + 370, c.y + MENU.y + 100, SILVER), 'the game did not go on after OK');
+    // The next attempt, 3 s later, reports again.
+    const again = await waitFor('the next report', () => modalText(page), 5000);
+    check(again.count === 1 && again.text === 'No such file or directory.', 'the retry says ' + JSON.stringify(again));
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    server.close();
+  },
+
+  // What cannot work is said in words; nothing escapes as an uncaught error.
+  async failures({ build, browser }) {
+    let server = await serve(build, { missing: ['brisco2.wasm'] });
+    await browser.start();
+    let page = await browser.open(server.url);
+    let text = await waitFor('the notice', () => noticeText(page), 5000);
+    log('without brisco2.wasm: ' + text);
+    check(/brisco2\.wasm/.test(text) && /cannot run/.test(text), 'the notice says "' + text + '"');
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    await browser.shot(page, 'no-wasm');
+    server.close();
+
+    // A decoder that cannot be fetched: the report says so, the game goes on.
+    server = await serve(build, { missing: ['ffmpeg-core.wasm'] });
+    page = await browser.open(server.url);
+    const box = await waitFor('the report box', () => modalText(page), 15000);
+    log('without the decoder: ' + box.text);
+    check(/decoder/.test(box.text), 'the report says "' + box.text + '"');
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    server.close();
+
+    // Sound refused: the game plays silently.
+    server = await serve(build);
+    page = await browser.browser.newPage();
+    await page.setViewport({ width: 900, height: 620 });
+    page.errors = [];
+    page.on('pageerror', e => page.errors.push(e.message));
+    await page.evaluateOnNewDocument(() => {
+      window.AudioContext = function () { throw new Error('refused'); };
+      window.webkitAudioContext = undefined;
+    });
+    page.openedAt = Date.now();
+    await page.goto(server.url);
+    await untilAge(page, 3500);
+    await page.keyboard.press('1');
+    await sleep(200);
+    const state = await page.evaluate(() => BriscoMusic.state());
+    check(state.context === 'silent', 'refused sound: ' + JSON.stringify(state));
+    check(await noticeText(page) === null, 'refused sound stopped the game');
+    check(await modalText(page) === null, 'refused sound was reported');
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    server.close();
+    await browser.close();
+
+    // A browser without WebAssembly.
+    server = await serve(build);
+    await browser.start();
+    page = await browser.browser.newPage();
+    page.errors = [];
+    page.on('pageerror', e => page.errors.push(e.message));
+    await page.evaluateOnNewDocument(() => { delete window.WebAssembly; });
+    await page.goto(server.url);
+    text = await waitFor('the notice', () => noticeText(page), 5000);
+    log('without WebAssembly: ' + text);
+    check(/needs WebAssembly/.test(text), 'the notice says "' + text + '"');
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    server.close();
+  },
+
+  // At two device pixels to one, every picture pixel is a 2 x 2 block of one palette
+  // colour: scaled without smoothing.
+  async hidpi({ build, browser }) {
+    const server = await serve(build);
+    await browser.start();
+    const page = await browser.open(server.url, { scale: 2 });
+    await waitFor('the first frame', () => page.evaluate(() => Module.stats.firstFrameAt !== null), 3000);
+    await sleep(200);
+    const c = await clientOf(page, 0);
+    const img = await browser.shot(page, 'hidpi');
+    check(img.width === 1800, 'the screenshot is ' + img.width + ' pixels wide');
+    const palette = [[0, 0, 0], [128, 0, 0], [0, 128, 0], [128, 128, 0], [0, 0, 128], [128, 0, 128],
+      [0, 128, 128], [128, 128, 128], [192, 192, 192], [255, 0, 0], [0, 255, 0], [255, 255, 0],
+      [0, 0, 255], [255, 0, 255], [0, 255, 255], [255, 255, 255]];
+    // The logo in the play field's corner: 32 x 32 picture pixels.
+    let blocks = 0;
+    for (let y = 0; y < 32; ++y)
+      for (let x = 0; x < 32; ++x) {
+        const dx = 2 * (c.x + x), dy = 2 * (c.y + y);
+        const p = img.at(dx, dy);
+        check(palette.some(q => same(p, q)), 'logo pixel ' + x + ',' + y + ' is ' + p + ', no palette colour');
+        for (const [ox, oy] of [[1, 0], [0, 1], [1, 1]])
+          check(same(img.at(dx + ox, dy + oy), p), 'logo pixel ' + x + ',' + y + ' is smoothed');
+        blocks++;
+      }
+    check(blocks === 1024, 'checked ' + blocks + ' pixels');
+    server.close();
+  },
+
+  // Maximise fills the desktop, F5 restores, minimise leaves a task button, and a window
+  // dragged to another size comes back to 497 x 304 within a second.
+  async windows({ build, browser }) {
+    const server = await serve(build);
+    await browser.start();
+    const page = await browser.open(server.url);
+    await untilAge(page, 3500);
+    await page.click('#desktop .window:nth-child(1) button.max');
+    await sleep(200);
+    let c = await clientOf(page, 0);
+    const area = await page.evaluate(() => {
+      const s = document.getElementById('screen');
+      return { width: s.clientWidth, height: s.clientHeight };
+    });
+    check(c.outer.x === 0 && c.outer.y === 0 && c.outer.width === area.width && c.outer.height === area.height,
+      'maximised: ' + JSON.stringify(c.outer) + ' in ' + JSON.stringify(area));
+    await browser.shot(page, 'maximised');
+    await page.keyboard.press('F5');
+    await sleep(200);
+    c = await clientOf(page, 0);
+    check(c.outer.x === 278 && c.outer.width === 497 && c.outer.height === 304, 'F5 did not restore: ' + JSON.stringify(c.outer));
+
+    await page.click('#desktop .window:nth-child(1) button.min');
+    await sleep(200);
+    check(await clientOf(page, 0) === null, 'minimised, the window still shows');
+    const task = await page.$('#taskbar button:not([hidden])');
+    check(task !== null, 'no task button for the minimised window');
+    await browser.shot(page, 'minimised');
+    await task.click();
+    await sleep(200);
+    c = await clientOf(page, 0);
+    check(c && c.outer.width === 497, 'the task button did not restore the window');
+
+    // Drag the right edge 60 pixels outwards.
+    const ex = c.outer.x + c.outer.width - 2, ey = c.outer.y + 150;
+    await page.mouse.move(ex, ey);
+    await page.mouse.down();
+    await page.mouse.move(ex + 30, ey, { steps: 3 });
+    await page.mouse.move(ex + 60, ey, { steps: 3 });
+    const dragged = await clientOf(page, 0);
+    await page.mouse.up();
+    check(dragged.outer.width === 557, 'dragged to ' + dragged.outer.width + ' pixels wide');
+    await waitFor('the size lock', async () => (await clientOf(page, 0)).outer.width === 497, 1500);
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    server.close();
+  },
+};
+
+main(scenarios);
