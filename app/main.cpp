@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Program entry: the real event loop, the real windows, the real clock and sound.
 #include <QApplication>
 #include <QIcon>

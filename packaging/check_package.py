@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Installs the game the way a user gets it and checks what lands on disk.
 
   check_package.py install --build DIR --root ROOT --prefix PREFIX ...
