@@ -3,8 +3,8 @@
 
 #pragma once
 
-// Helpers of the replay tests: running the tool as a child process and reading its
-// JSON back.
+// Helpers of the replay and program tests: running a program as a child process, and
+// reading the replay tool's JSON back.
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -16,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -58,18 +59,46 @@ inline std::string readFile(const fs::path& p) {
 
 struct RunResult {
     int status = -1;  // exit status, or -1 when the tool did not exit normally
+    int signal = 0;   // the signal that ended it, if one did
+    bool coreDumped = false;
     std::string out;
     std::string err;
 };
 
-// Runs brisco2-replay with `args` in the folder `cwd` (no music file there unless the
-// test puts one), feeding `input` on standard input.
-inline RunResult runReplay(const std::vector<std::string>& args, const std::string& input,
-                           const fs::path& cwd) {
+// An environment change for a child: the variable's new value, or none to remove it.
+struct EnvChange {
+    std::string name;
+    std::optional<std::string> value;
+};
+
+// Runs `program` with `args` in the folder `cwd`, feeding `input` on standard input, in
+// this process's environment with `env` applied.
+inline RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                            const std::string& input, const fs::path& cwd,
+                            const std::vector<EnvChange>& env = {}) {
     TempDir io;
     const fs::path in = io.write("stdin", input);
     const fs::path out = io.path() / "stdout";
     const fs::path err = io.path() / "stderr";
+    // Everything the child needs is made before fork.
+    std::vector<std::string> argStrings = {program};
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : argStrings) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        bool changed = false;
+        for (const EnvChange& c : env) changed = changed || entry.rfind(c.name + "=", 0) == 0;
+        if (!changed) envStrings.push_back(entry);
+    }
+    for (const EnvChange& c : env)
+        if (c.value) envStrings.push_back(c.name + "=" + *c.value);
+    std::vector<char*> envp;
+    for (std::string& e : envStrings) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -79,13 +108,7 @@ inline RunResult runReplay(const std::vector<std::string>& args, const std::stri
         if (fi < 0 || fo < 0 || fe < 0 || ::dup2(fi, 0) < 0 || ::dup2(fo, 1) < 0 ||
             ::dup2(fe, 2) < 0 || ::chdir(cwd.c_str()) != 0)
             ::_exit(127);
-        std::vector<char*> argv;
-        std::string program = BRISCO2_REPLAY;
-        argv.push_back(program.data());
-        std::vector<std::string> copy = args;
-        for (std::string& a : copy) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
+        ::execve(program.c_str(), argv.data(), envp.data());
         ::_exit(127);
     }
     int wstatus = 0;
@@ -93,9 +116,18 @@ inline RunResult runReplay(const std::vector<std::string>& args, const std::stri
     }
     RunResult r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+    r.coreDumped = WIFSIGNALED(wstatus) && WCOREDUMP(wstatus);
     r.out = readFile(out);
     r.err = readFile(err);
     return r;
+}
+
+// Runs brisco2-replay with `args` in the folder `cwd` (no music file there unless the
+// test puts one), feeding `input` on standard input.
+inline RunResult runReplay(const std::vector<std::string>& args, const std::string& input,
+                           const fs::path& cwd) {
+    return runProgram(BRISCO2_REPLAY, args, input, cwd);
 }
 
 // Runs a script given as text, in an empty folder.
