@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 # The README's commands. Each first installs what is missing.
 BUILD ?= build
 ASAN_BUILD ?= build-asan
@@ -54,7 +57,7 @@ $(WEB_BUILD)/CMakeCache.txt:
 	  -DBRISCO2_TUNE=$(abspath $(BUILD))/run/Brisco.wma
 
 web: deps $(BUILD)/CMakeCache.txt node_modules/.package-lock.json $(WEB_BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j$(JOBS) --target brisco2-tune-file brisco2-tests brisco2-replay
+	cmake --build $(BUILD) -j$(JOBS) --target brisco2-tune-file brisco2-tests brisco2-twin-tests brisco2-replay
 	$(EMENV) cmake --build $(WEB_BUILD) -j$(JOBS)
 
 web-run: web

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Program entry: the real event loop, the real windows, the real clock and sound.
 #include <QApplication>
 #include <QIcon>
@@ -5,10 +8,12 @@
 #include <iostream>
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/forms/pictures.h"
 #include "app/main_window.h"
 #include "toolkit/error.h"
 #include "toolkit/media/ffmpeg_media.h"
+#include "toolkit/qt/display.h"
 #include "toolkit/qt/event_loop.h"
 #include "toolkit/qt/qt_audio_output.h"
 #include "toolkit/qt/report_view.h"
@@ -17,6 +22,31 @@
 #include "toolkit/qt/window_host.h"
 
 int main(int argc, char** argv) {
+    // The program's name gives the title of reports.
+    const std::string title = tk::applicationTitle(argc > 0 && argv[0] ? argv[0] : "brisco2");
+
+    // Before Qt: the options answer without a display, and Qt would take some
+    // arguments for its own.
+    const brisco2::CommandLine commandLine = brisco2::parseCommandLine(argc, argv);
+    switch (commandLine.action) {
+        case brisco2::CommandLine::Action::Help:
+            std::cout << brisco2::helpText();
+            return 0;
+        case brisco2::CommandLine::Action::Version:
+            std::cout << brisco2::versionText();
+            return 0;
+        case brisco2::CommandLine::Action::Misused:
+            std::cerr << title << ": " << commandLine.error << '\n'
+                      << brisco2::kUsageLine << " (--help for more)\n";
+            return 2;
+        case brisco2::CommandLine::Action::Play:
+            break;
+    }
+    if (const std::string missing = tk::qt::missingDisplay(); !missing.empty()) {
+        std::cerr << title << ": " << missing << '\n';
+        return 1;
+    }
+
     QApplication qapp(argc, argv);
     // The program ends with the main window, whatever else is still open.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -25,8 +55,6 @@ int main(int argc, char** argv) {
     if (const tk::Picture* icon = forms::picture("mainicon"))
         QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icons.image(*icon))));
 
-    // The command line is not read; the program's name gives the title of reports.
-    const std::string title = tk::applicationTitle(argc > 0 && argv[0] ? argv[0] : "brisco2");
     tk::qt::RealClock clock;
     tk::qt::QtTextMetrics metrics;
     tk::Application app(clock, metrics, title);

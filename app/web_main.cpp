@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Program entry of the browser edition: the page's clock, windows, report box and
 // music around the same game as the desktop's.
 #include <memory>

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The benchmarks behind `make bench`: runs each measurement and prints one table of
 figure, measured value, target, physical limit and PASS/MISS. A missed target is
 printed, never turned into a failing exit status; only a broken set-up fails.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Tick fidelity of the real event loop: the game as the program entry builds it (real
 // clock, timerfd wake-ups, painted windows; offscreen is enough), mission 1 started from
 // the menu, and every Timer2 tick's lateness recorded for a while.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The mission clock and the game clock, which also holds the window at its size.
 #include "app/forms/forms.h"
 #include "app/main_window.h"

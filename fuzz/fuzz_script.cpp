@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // libFuzzer target: the replay script parser on arbitrary bytes. Besides not crashing,
 // what it accepts must be a script the runner can trust, and what it refuses must come
 // with one printable line that names the script and a line.

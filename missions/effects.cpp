@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The effect cycle of missions 7 (blink) and 8 (transfer).
 #include "app/main_window.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The end checks of missions 1 to 8. They never disable themselves: while the
 // trigger holds, every tick marks the line, judges the result and stops play again.
 #include "app/main_window.h"

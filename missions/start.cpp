@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The nine mission starts: one procedure, driven by the table below.
 #include "app/main_window.h"
 #include "missions/missions.h"

@@ -1,16 +1,25 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Installs the game the way a user gets it and checks what lands on disk.
 
   check_package.py install --build DIR --root ROOT --prefix PREFIX ...
       DESTDIR=ROOT cmake --install DIR, then checks the tree under ROOT/PREFIX.
   check_package.py deb --build DIR --work WORK ...
-      cpack -G DEB into WORK, checks the control fields, unpacks the package with
-      dpkg-deb -x and checks the tree under WORK/root/usr.
+      cpack -G DEB into WORK, checks the control fields, runs lintian on it when
+      lintian is installed, unpacks the package with dpkg-deb -x and checks the tree
+      under WORK/root/usr.
+  check_package.py man PAGE...
+      The manual pages as lintian reads them: mandoc's and man's warnings, none allowed.
 """
 import argparse
 import configparser
+import email.utils
 import glob
+import gzip
 import os
+import re
 import shlex
 import shutil
 import struct
@@ -57,12 +66,26 @@ def check_tree(root, prefix, args, f):
         return os.path.join(root, path.lstrip("/"))
 
     share = prefix + "/share"
-    program = prefix + "/bin/brisco2"
+    program = prefix + "/games/brisco2"
     data_dir = share + "/brisco2"
-    if f.check(os.path.isfile(inside(program)), f"{program} is missing"):
-        f.check(os.access(inside(program), os.X_OK), f"{program} is not executable")
-        with open(inside(program), "rb") as p:
-            f.check(p.read(4) == b"\x7fELF", f"{program} is not an ELF program")
+    for name in ("brisco2", "brisco2-replay"):
+        path = f"{prefix}/games/{name}"
+        if f.check(os.path.isfile(inside(path)), f"{path} is missing"):
+            f.check(os.access(inside(path), os.X_OK), f"{path} is not executable")
+            with open(inside(path), "rb") as p:
+                f.check(p.read(4) == b"\x7fELF", f"{path} is not an ELF program")
+            # It runs as installed (stripped, in the package).
+            r = subprocess.run([inside(path), "--help"], capture_output=True, text=True)
+            f.check(r.returncode == 0 and r.stdout.startswith(f"usage: {name}"),
+                    f"{path} --help: {r.returncode} {r.stdout[:60]!r} {r.stderr[:200]!r}")
+        man = f"{share}/man/man6/{name}.6.gz"
+        if f.check(os.path.isfile(inside(man)), f"{man} is missing"):
+            with gzip.open(inside(man), "rt", encoding="utf-8") as m:
+                page = m.read()
+            title = re.escape(name.upper().replace("-", "\\-"))
+            f.check(re.search(rf"^\.TH {title} 6 ", page, re.M) is not None,
+                    f"{man} is not section 6 of {name}")
+            f.check(f'"Brisco2 {args.version}"' in page, f"{man} is not of version {args.version}")
 
     desktop = f"{share}/applications/{args.app_id}.desktop"
     if f.check(os.path.isfile(inside(desktop)), f"{desktop} is missing"):
@@ -96,12 +119,69 @@ def check_tree(root, prefix, args, f):
         launch = top.find("launchable")
         f.check(launch is not None and launch.text == f"{args.app_id}.desktop",
                 "the metainfo does not launch the installed desktop entry")
-        versions = [r.get("version") for r in top.iter("release")]
-        f.check(args.version in versions, f"no release {args.version} in {versions}")
+        f.check(top.findtext("project_license") == "GPL-3.0-or-later",
+                f"project_license {top.findtext('project_license')}")
+        f.check(top.find("developer/name") is not None, "the metainfo names no developer")
+        f.check(top.find("content_rating") is not None, "the metainfo has no content rating")
+        f.check("keyboard" in [c.text for c in top.iter("control")], "no keyboard control")
+        # One release a version, as in the changelog, newest first.
+        releases = [(r.get("version"), r.get("date")) for r in top.iter("release")]
+        entries = changelog_entries(args.changelog)
+        f.check(releases == entries, f"the metainfo's releases {releases} are not the "
+                                     f"changelog's {entries}")
+        f.check(entries[:1] == [(args.version, entries[0][1] if entries else None)],
+                f"the changelog's newest entry is not {args.version}: {entries[:1]}")
+
+    doc = f"{share}/doc/brisco2"
+    f.check(same_bytes(inside(doc + "/copyright"), args.copyright),
+            f"{doc}/copyright is not {args.copyright}")
+    if f.check(os.path.isfile(inside(doc + "/changelog.gz")), f"{doc}/changelog.gz is missing"):
+        with gzip.open(inside(doc + "/changelog.gz"), "rb") as c, open(args.changelog, "rb") as s:
+            f.check(c.read() == s.read(), f"{doc}/changelog.gz is not {args.changelog}")
 
     music = inside(data_dir + "/Brisco.wma")
     if args.music and f.check(os.path.isfile(music), f"{data_dir}/Brisco.wma is missing"):
         f.check(same_bytes(music, args.music), "the installed music differs from the built one")
+
+
+def changelog_entries(path):
+    """(version, ISO date) of every entry of a Debian changelog, newest first."""
+    out = subprocess.run(["dpkg-parsechangelog", "-l", path, "--all", "--format", "rfc822"],
+                         capture_output=True, text=True, check=True).stdout
+    entries = []
+    for block in out.split("\n\n"):
+        fields = dict(line.split(": ", 1) for line in block.splitlines()
+                      if ": " in line and not line.startswith(" "))
+        if "Version" in fields:
+            day = email.utils.parsedate_to_datetime(fields["Date"]).date().isoformat()
+            entries.append((fields["Version"], day))
+    return entries
+
+
+def lintian(deb, f):
+    """Every error and warning counts; information tags are shown, not held against it."""
+    if shutil.which("lintian") is None:
+        print("lintian is not installed: the package goes unchecked by it", flush=True)
+        return
+    r = subprocess.run(["lintian", "--display-info", "--fail-on", "none", deb],
+                       capture_output=True, text=True)
+    print(r.stdout + r.stderr, flush=True)
+    f.check(r.returncode == 0, f"lintian failed to run ({r.returncode})")
+    tags = [line for line in r.stdout.splitlines() if line[:2] in ("E:", "W:")]
+    f.check(not tags, "lintian: " + "; ".join(tags))
+
+
+def cmd_man(args, f):
+    env = dict(os.environ, LC_ALL="C.UTF-8", MANROFFSEQ="", MANWIDTH="80")
+    for page in args.pages:
+        r = subprocess.run(["mandoc", "-T", "lint", "-W", "warning", page],
+                           capture_output=True, text=True)
+        f.check(r.returncode == 0 and not (r.stdout + r.stderr).strip(),
+                f"mandoc -T lint {page}: {r.stdout}{r.stderr}")
+        # What lintian runs; the page itself goes to /dev/null, the warnings to stderr.
+        r = subprocess.run(["man", "--warnings", "-E", "UTF-8", "-l", "-Tutf8", "-Z", page],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True, env=env)
+        f.check(r.returncode == 0 and not r.stderr.strip(), f"man --warnings {page}: {r.stderr}")
 
 
 def cmd_install(args, f):
@@ -136,8 +216,12 @@ def cmd_deb(args, f):
     f.check(fields["Section"] == "games", f"Section: {fields['Section']}")
     f.check("@" in fields["Maintainer"], f"Maintainer: {fields['Maintainer']}")
     # Found by dpkg-shlibdeps from the program's libraries, not written by hand.
-    for lib in ("libc6", "libqt6widgets6", "libavcodec"):
+    for lib in ("libc6", "libqt6widgets6", "libavcodec", "libxcb1"):
         f.check(lib in fields["Depends"], f"Depends lacks {lib}: {fields['Depends']}")
+    # The fonts the captions are measured in are no library: named by hand.
+    for font in ("fonts-liberation2", "fonts-dejavu-core"):
+        f.check(font in fields["Depends"], f"Depends lacks {font}: {fields['Depends']}")
+    lintian(deb, f)
     run(["dpkg-deb", "-x", deb, root])
     check_tree(root, "/usr", args, f)
     for dirpath, _, files in os.walk(root):
@@ -152,24 +236,26 @@ def cmd_deb(args, f):
 
 
 def main():
+    tree = argparse.ArgumentParser(add_help=False)
+    tree.add_argument("--build", required=True)
+    tree.add_argument("--app-id", required=True)
+    tree.add_argument("--version", required=True)
+    tree.add_argument("--icons", required=True, help="the built icon folder")
+    tree.add_argument("--sizes", type=int, nargs="+", required=True)
+    tree.add_argument("--music", help="the built Brisco.wma; omitted when there is none")
+    tree.add_argument("--changelog", required=True, help="the source's Debian changelog")
+    tree.add_argument("--copyright", required=True, help="the source's copyright file")
     ap = argparse.ArgumentParser()
-    ap.add_argument("mode", choices=["install", "deb"])
-    ap.add_argument("--build", required=True)
-    ap.add_argument("--root")
-    ap.add_argument("--work")
-    ap.add_argument("--prefix", default="/usr/local")
-    ap.add_argument("--app-id", required=True)
-    ap.add_argument("--version", required=True)
-    ap.add_argument("--icons", required=True, help="the built icon folder")
-    ap.add_argument("--sizes", type=int, nargs="+", required=True)
-    ap.add_argument("--music", help="the built Brisco.wma; omitted when there is none")
+    modes = ap.add_subparsers(dest="mode", required=True)
+    install = modes.add_parser("install", parents=[tree])
+    install.add_argument("--root", required=True)
+    install.add_argument("--prefix", default="/usr/local")
+    modes.add_parser("deb", parents=[tree]).add_argument("--work", required=True)
+    modes.add_parser("man").add_argument("pages", nargs="+")
     args = ap.parse_args()
     f = Failures()
     try:
-        if args.mode == "install":
-            cmd_install(args, f)
-        else:
-            cmd_deb(args, f)
+        {"install": cmd_install, "deb": cmd_deb, "man": cmd_man}[args.mode](args, f)
     except subprocess.CalledProcessError as e:
         print(f"FAIL: {e}", file=sys.stderr)
         return 1

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The installed icons: each hicolor size is the 32 x 32 application picture blown up
 // without smoothing, so every pixel must be exactly the picture's pixel below it.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Writes the application icon as hicolor PNGs: the 32 x 32 picture blown up by whole
 // factors without smoothing, so the pixel art stays crisp on the desktop.
 //   brisco2-make-icons OUTDIR SIZE...   ->  OUTDIR/SIZExSIZE/apps/brisco2.png

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Sound through a real audio server: a private PulseAudio daemon with a null sink, whose
 // monitor is recorded while the player sends a tone through Qt's audio sink.
 //

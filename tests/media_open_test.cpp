@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Opening the music file: every way it can be missing or broken gives the media
 // library's text for the failure, never a crash or a hang.
 

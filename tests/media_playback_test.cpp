@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Playback without a sound device: what the decoder hands to its output, restarts, the
 // silent output and a damaged file.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Missions end to end on the simulated clock: starts, ends, results, M, effects.
 #include <gtest/gtest.h>
 

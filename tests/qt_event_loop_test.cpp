@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real clock and its timer wake-up in a running Qt event loop, and the error
 // report's message box, which must not stop that loop.
 #include <gtest/gtest.h>

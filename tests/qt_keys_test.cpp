@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Qt's keys as the shortcut dispatch sees them, and the path of a real key event
 // through a window to the game.
 #include <gtest/gtest.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The drawing rules, checked on pixels of the main window painted offscreen by the
 // code that paints the real window.
 #include <gtest/gtest.h>

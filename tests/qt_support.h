@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A Qt application for the tests that paint or open windows: the offscreen platform
 // unless one is chosen, created once and kept for the whole test program.
 #pragma once

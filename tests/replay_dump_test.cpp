@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The replay tool's dump and runner, in process: the JSON's shape and escaping, and the
 // order in which a script's commands meet the clock.
 #include <gtest/gtest.h>

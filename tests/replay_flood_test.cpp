@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A million random key-downs over the whole shortcut space through brisco2-replay in
 // one run: every virtual-key code with every modifier combination, to both windows,
 // with and without mouse capture. The game's standing invariants hold at every dump.

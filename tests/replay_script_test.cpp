@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The replay script parser: what it accepts, and every way a script can be malformed.
 #include <gtest/gtest.h>
 

@@ -1,7 +1,10 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
-// Helpers of the replay tests: running the tool as a child process and reading its
-// JSON back.
+// Helpers of the replay and program tests: running a program as a child process, and
+// reading the replay tool's JSON back.
 
 #include <fcntl.h>
 #include <sys/wait.h>
@@ -13,6 +16,7 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -55,6 +59,8 @@ inline std::string readFile(const fs::path& p) {
 
 struct RunResult {
     int status = -1;  // exit status, or -1 when the tool did not exit normally
+    int signal = 0;   // the signal that ended it, if one did
+    bool coreDumped = false;
     std::string out;
     std::string err;
 };
@@ -71,20 +77,41 @@ inline std::vector<std::string> replayCommand() {
     return words;
 }
 
-// Runs `command` with `args` in the folder `cwd` (no music file there unless the test
-// puts one), feeding `input` on standard input.
+// An environment change for a child: the variable's new value, or none to remove it.
+struct EnvChange {
+    std::string name;
+    std::optional<std::string> value;
+};
+
+// Runs `command` (a program, found on PATH, and its first arguments) with `args` in the
+// folder `cwd`, feeding `input` on standard input, in this process's environment with
+// `env` applied.
 inline RunResult runProgram(const std::vector<std::string>& command,
                             const std::vector<std::string>& args, const std::string& input,
-                            const fs::path& cwd) {
+                            const fs::path& cwd, const std::vector<EnvChange>& env = {}) {
     TempDir io;
     const fs::path in = io.write("stdin", input);
     const fs::path out = io.path() / "stdout";
     const fs::path err = io.path() / "stderr";
-    std::vector<std::string> words = command;
-    words.insert(words.end(), args.begin(), args.end());
+    // Everything the child needs is made before fork.
+    std::vector<std::string> argStrings = command;
+    argStrings.insert(argStrings.end(), args.begin(), args.end());
     std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
+    for (std::string& a : argStrings) argv.push_back(a.data());
     argv.push_back(nullptr);
+    std::vector<std::string> envStrings;
+    for (char** e = environ; *e; ++e) {
+        const std::string entry = *e;
+        bool changed = false;
+        for (const EnvChange& c : env) changed = changed || entry.rfind(c.name + "=", 0) == 0;
+        if (!changed) envStrings.push_back(entry);
+    }
+    for (const EnvChange& c : env)
+        if (c.value) envStrings.push_back(c.name + "=" + *c.value);
+    std::vector<char*> envp;
+    for (std::string& e : envStrings) envp.push_back(e.data());
+    envp.push_back(nullptr);
+
     const pid_t pid = ::fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -94,7 +121,7 @@ inline RunResult runProgram(const std::vector<std::string>& command,
         if (fi < 0 || fo < 0 || fe < 0 || ::dup2(fi, 0) < 0 || ::dup2(fo, 1) < 0 ||
             ::dup2(fe, 2) < 0 || ::chdir(cwd.c_str()) != 0)
             ::_exit(127);
-        ::execvp(argv[0], argv.data());
+        ::execvpe(argv[0], argv.data(), envp.data());
         ::_exit(127);
     }
     int wstatus = 0;
@@ -102,12 +129,21 @@ inline RunResult runProgram(const std::vector<std::string>& command,
     }
     RunResult r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+    r.coreDumped = WIFSIGNALED(wstatus) && WCOREDUMP(wstatus);
     r.out = readFile(out);
     r.err = readFile(err);
     return r;
 }
 
-// Runs the replay tool (replayCommand()) with `args` in the folder `cwd`.
+inline RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                            const std::string& input, const fs::path& cwd,
+                            const std::vector<EnvChange>& env = {}) {
+    return runProgram(std::vector<std::string>{program}, args, input, cwd, env);
+}
+
+// Runs the replay tool (replayCommand()) with `args` in the folder `cwd` (no music file
+// there unless the test puts one), feeding `input` on standard input.
 inline RunResult runReplay(const std::vector<std::string>& args, const std::string& input,
                            const fs::path& cwd) {
     return runProgram(replayCommand(), args, input, cwd);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // brisco2-replay as a program: its exit status and output on bad input, and the game
 // seen through the dumps of the scripts in tests/replays.
 #include <gtest/gtest.h>

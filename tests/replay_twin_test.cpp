@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Another build of the replay tool (the browser edition's brisco2-replay.js under
 // Node.js, named by BRISCO2_REPLAY_COMMAND) runs the same game: for every kept script
 // and every kind of music folder it prints the dumps this build's tool prints, except
@@ -89,14 +92,14 @@ void prepare(const TempDir& dir, Music music) {
 class TwinReplay : public ::testing::TestWithParam<std::tuple<std::string, Music>> {};
 
 TEST_P(TwinReplay, SameDumpsAsThisBuildsTool) {
-    if (!std::getenv("BRISCO2_REPLAY_COMMAND"))
-        GTEST_SKIP() << "BRISCO2_REPLAY_COMMAND names no other build of the tool";
+    ASSERT_TRUE(std::getenv("BRISCO2_REPLAY_COMMAND"))
+        << "BRISCO2_REPLAY_COMMAND must name the other build of the tool";
     const auto& [name, music] = GetParam();
     const std::string script = std::string(BRISCO2_SOURCE_DIR) + "/tests/replays/" + name;
     TempDir here, there;
     prepare(here, music);
     prepare(there, music);
-    const auto mine = replay_test::runProgram({BRISCO2_REPLAY}, {script}, "", here.path());
+    const auto mine = replay_test::runProgram(BRISCO2_REPLAY, {script}, "", here.path());
     const auto other = replay_test::runReplay({script}, "", there.path());
     ASSERT_EQ(mine.status, 0) << mine.err;
     ASSERT_EQ(other.status, 0) << other.err;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The scheduler's tick observer, which the tick benchmark reads lateness from.
 #include <gtest/gtest.h>
 

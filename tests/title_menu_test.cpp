@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The first seconds of a run and the menu screen, on the simulated clock.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // What the user can do to the windows, done over and over, never breaks the game.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The main window's widget tree: window properties, widgets in creation order,
 // timers in creation order, and the hidden menu that carries the key bindings.
 #include "app/forms/forms.h"

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A real X session for the game: Xvfb, openbox, the game, screenshots and pixels.
 
 Only the standard library and the X tools the project installs (Xvfb, openbox,

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Music faults in a real window: a missing or broken Brisco.wma shows one error box
 at a time while the game runs on behind it; closing the box lets the next retry report.
 """

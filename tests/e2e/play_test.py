@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Playing in a real window: a mission started with 1, the bar moved with D and A,
 M back to the menu with "Game Over!", keys through the disabled second window, a
 resize undone, a maximise and a minimise undone by F5, and the end by closing the main

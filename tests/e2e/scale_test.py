@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """Scaled displays: the window keeps its logical 497 x 304 and the pictures stay crisp,
 every pixel of the logo one of the 16 colours, each art pixel a clean block."""
 

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """The first seconds in a real window: the borderless title screen, the second window
 at 2.5 s, the menu with its border back at 3 s."""
 

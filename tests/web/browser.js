@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The page in a real browser: Debian's Chromium, headless, driven over the DevTools
 // protocol (puppeteer-core), the page served from the build folder by a small server
 // that can leave files out; checks on screenshot pixels.

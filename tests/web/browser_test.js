@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The page in headless Chromium: title, menu, a mission, the report box, the music,
 // failures said in words, crisp pictures on HiDPI screens and the windows' states.
 'use strict';

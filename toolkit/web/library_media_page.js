@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The music as the page's module sees it. Opening suspends the module (Asyncify) until
 // the page has fetched the file and the decoder has looked into it; the page holds back
 // every other call into the module meanwhile (page.js).

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The page's functions as the WebAssembly module sees them (tkw_* in imports.h). They
 // only decode arguments; the page itself (page.js) does the work.
 mergeInto(LibraryManager.library, {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The replay tool's music under Node.js: the file is read from the current folder and
 // opened with the same WebAssembly media libraries as in the page, synchronously, so
 // an open blocks the handler that asked for it exactly as on the desktop. Nothing is

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The page's music: the file is fetched by name beside the page, opened and decoded by a
 // WebAssembly build of the media libraries in a worker (media_worker.js, loaded at the
 // first open, never before), and played through Web Audio.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Opening and decoding a music file with the WebAssembly build of the media libraries,
 // as the desktop's device does: the container comes from the file's extension (the
 // content is never probed for other formats), only the listed decoders may open it, and

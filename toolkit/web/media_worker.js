@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The page's music decoder: the WebAssembly build of the media libraries, in a worker so
 // that decoding never holds up the game. It opens and decodes what the page sends
 // (media_probe.js does the asking).

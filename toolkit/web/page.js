@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The browser's side of the toolkit: the desktop area with the game's windows (frames,
 // states, moves and resizes), painting the widget trees the module sends, keys and mouse,
 // the report box, and starting the module. The game itself runs in brisco2.wasm; this

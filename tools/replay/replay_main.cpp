@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // brisco2-replay: the whole game without a window, driven by a script on the simulated
 // clock, printing the state as JSON where the script asks for it.
 #include <QGuiApplication>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // brisco2-replay for Node.js: the same tool on the browser edition's build. Captions
 // are measured with fixed advances (no fonts in Node.js); the music is opened by the
 // same WebAssembly media libraries as in the page.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // brisco2-soak: hours of random play through the replay runner, checking at every
 // simulated hour that the game is consistent and that memory stays flat.
 //

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // brisco2-tune: writes the game's default music, or a plain test tone, as a WMA file.
 //
 //   brisco2-tune OUT.wma                          the tune
