@@ -20,7 +20,7 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -DBRISCO2_WEB_BUILD=$(abspath $(WEB_BUILD)) $(CMAKE_FLAGS)
 
 build: deps $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j$(JOBS)
@@ -66,7 +66,7 @@ web-run: web
 web-test: web
 	cd $(WEB_BUILD) && $(EMENV) ctest --output-on-failure -j$(JOBS)
 
-bench: build
+bench: build web
 	cmake --build $(BUILD) --target bench-run
 
 soak: build

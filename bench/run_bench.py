@@ -13,6 +13,11 @@ smoke run:
   BENCH_SESSION_S  session for the peak resident memory       (300; quick 20)
   BENCH_SIM_S      simulated time for brisco2-replay          (3600; quick too)
   BENCH_STARTS     start-ups timed, the median is reported    (5;   quick 3)
+
+The browser edition's figures (when --web-build names a built folder): the page's time
+from navigation to the first title frame and the bytes it loads before it, Timer2's
+pace in the page in mission 1 (BENCH_TICK_S), and the Node.js replay tool's speed
+against this build's, measured side by side.
 """
 import argparse
 import array
@@ -487,6 +492,81 @@ def bench_window(args):
         desktop.close()
 
 
+# --- the browser edition --------------------------------------------------------------------
+
+def web_missing(args):
+    if not args.web_build or not os.path.exists(os.path.join(args.web_build, "brisco2-replay.js")):
+        return "no browser edition built (make web)"
+    if not shutil.which("node"):
+        return "node is missing"
+    return None
+
+
+def bench_web_simulation(args):
+    figure = f"Node.js replay speed, {SIM_S / 60:g} simulated min of mission 6"
+    target, limit = ">= 0.5 of native", "WebAssembly in V8 against native code"
+    why = web_missing(args)
+    if why:
+        skipped(figure, target, limit, why)
+        return
+    sim_ms = int(SIM_S * 1000)
+    script = os.path.join(args.work, "mission6.replay")
+    with open(script, "w") as f:
+        f.write(mission6_script(sim_ms))
+    tools = {"native": [args.replay, script],
+             "node": ["node", os.path.join(args.web_build, "brisco2-replay.js"), script]}
+    walls = {name: [] for name in tools}
+    # Side by side in the same folder, alternating, so both meet the same machine; the
+    # fastest of a few is each program's own cost.
+    for _ in range(5):
+        for name, argv in tools.items():
+            start = time.monotonic()
+            r = subprocess.run(argv, cwd=args.run_dir, env=replay_env(), capture_output=True,
+                               text=True)
+            walls[name].append(time.monotonic() - start)
+            if r.returncode != 0:
+                raise RuntimeError(f"{name} replay failed ({r.returncode}): {r.stderr.strip()}")
+            dump = json.loads(r.stdout.strip().splitlines()[-1])
+            if dump.get("t") != sim_ms:
+                raise RuntimeError(f"{name} replay stopped at {dump.get('t')} ms")
+    native, node = min(walls["native"]), min(walls["node"])
+    ratio = native / node
+    row(figure, f"{SIM_S / node:,.0f} x = {ratio:.2f} of native's {SIM_S / native:,.0f} x "
+        f"(fastest of 5, wall s {node:.3f} / {native:.3f})", target, limit, ratio >= 0.5)
+
+
+def bench_web_page(args):
+    figures = [("page: navigation to the first title frame", "<= 500 ms",
+                "loading and compiling brisco2.wasm and fonts on localhost"),
+               ("page: bytes loaded before the first frame", "<= 1.5 MB",
+                "brisco2.wasm, its JavaScript, the page and six web fonts"),
+               ("page: Timer2 ticks per second, mission 1", ">= 99",
+                "100: the 10 ms shortest period")]
+    why = web_missing(args)
+    if not why and not os.path.exists("/usr/bin/chromium"):
+        why = "Chromium is missing"
+    if why:
+        for figure, target, limit in figures:
+            skipped(figure, target, limit, why)
+        return
+    r = subprocess.run(["node", os.path.join(os.path.dirname(__file__), "web_bench.js"),
+                        "--build", args.web_build, "--loads", str(STARTS),
+                        "--tick-seconds", f"{TICK_S:g}"], capture_output=True, text=True)
+    if r.returncode != 0:
+        raise RuntimeError(f"web_bench.js failed: {r.stderr.strip()[-500:]}")
+    out = json.loads(r.stdout.strip().splitlines()[-1])
+    first = statistics.median(out["firstFrameMs"])
+    row(figures[0][0], f"{first:.0f} ms median of {len(out['firstFrameMs'])} (" +
+        ", ".join(f"{t:.0f}" for t in out["firstFrameMs"]) + ")", figures[0][1], figures[0][2],
+        first <= 500)
+    size = max(out["bytesBeforeFirstFrame"])
+    row(figures[1][0], f"{size / 1e6:.3f} MB in {max(out['requestsBeforeFirstFrame'])} requests",
+        figures[1][1], figures[1][2], size <= 1.5e6)
+    pace = out["timer2PerSecond"]
+    row(figures[2][0], f"{pace:.2f} over {out['tickSeconds']:.0f} s", figures[2][1],
+        figures[2][2], pace >= 99)
+
+
 # --- the table ----------------------------------------------------------------------------
 
 def print_table():
@@ -517,14 +597,17 @@ def main():
     ap.add_argument("--tick-bench", required=True)
     ap.add_argument("--run-dir", required=True, help="the folder holding Brisco.wma")
     ap.add_argument("--work", required=True)
-    ap.add_argument("--only", nargs="*", help="simulation instructions ticks window")
+    ap.add_argument("--web-build", help="the browser edition's folder (make web)")
+    ap.add_argument("--only", nargs="*",
+                    help="simulation instructions ticks window web-simulation web-page")
     args = ap.parse_args()
     os.makedirs(args.work, exist_ok=True)
     with open("/proc/loadavg") as f:
         log(f"load average before: {' '.join(f.read().split()[:3])}, {os.cpu_count()} cores")
 
     benches = [("simulation", bench_simulation), ("instructions", bench_instructions),
-               ("ticks", bench_ticks), ("window", bench_window)]
+               ("ticks", bench_ticks), ("window", bench_window),
+               ("web-simulation", bench_web_simulation), ("web-page", bench_web_page)]
     broken = []
     for name, fn in benches:
         if args.only and name not in args.only:

@@ -40,9 +40,19 @@ void Page::addWindow(Window& window) {
 }
 
 void Page::start(Window& main) {
+    app_.scheduler().setTickObserver([this](const Timer& t, Nanos, Nanos) { ++ticks_[&t]; });
     clock_.start();
     timers_.start();
     main.show();
+}
+
+std::uint64_t Page::ticksOf(const std::string& timerName) {
+    for (const Timer* t : app_.scheduler().timers())
+        if (t->name() == timerName) {
+            auto it = ticks_.find(t);
+            return it != ticks_.end() ? it->second : 0;
+        }
+    return 0;
 }
 
 WebWindowHost* Page::host(int id) const {
@@ -107,6 +117,11 @@ EMSCRIPTEN_KEEPALIVE int tkw_user_close(int window) {
 
 EMSCRIPTEN_KEEPALIVE void tkw_report_closed(int report) {
     if (tk::web::Page* page = tk::web::Page::current()) page->app().closeReport(report);
+}
+
+EMSCRIPTEN_KEEPALIVE double tkw_ticks(const char* timerName) {
+    tk::web::Page* page = tk::web::Page::current();
+    return page && timerName ? double(page->ticksOf(timerName)) : 0.0;
 }
 
 // Every shortcut the windows' menus bind, so the page can keep the browser's own

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "toolkit/application.h"
@@ -37,6 +38,9 @@ class Page {
 
     WebWindowHost* host(int id) const;
     WebTimerDriver& timers() { return timers_; }
+    // How many ticks the named timer has delivered since start (0 for an unknown name):
+    // the real clock's pace, for the benchmarks.
+    std::uint64_t ticksOf(const std::string& timerName);
 
   private:
     WebClock clock_;
@@ -46,6 +50,7 @@ class Page {
     WebTimerDriver timers_;
     PictureIds pictures_;
     std::vector<std::unique_ptr<WebWindowHost>> hosts_;
+    std::unordered_map<const Timer*, std::uint64_t> ticks_;
 };
 
 }  // namespace tk::web

@@ -737,5 +737,15 @@ var Module = (function () {
     printErr: function (text) { console.warn(text); },
     // Read by the benchmarks and the browser tests.
     stats: stats,
+    // How many ticks the named timer has delivered so far (null while the module sleeps).
+    ticksOf: function (name) {
+      if (!module || suspended) return null;
+      var bytes = new TextEncoder().encode(name + '\0');
+      var p = module._malloc(bytes.length);
+      module.HEAPU8.set(bytes, p);
+      var ticks = module._tkw_ticks(p);
+      module._free(p);
+      return ticks;
+    },
   };
 })();
