@@ -7,12 +7,9 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 WEB_BUILD ?= build-web
 WEB_PORT ?= 8000
-# Emscripten's tools are Node.js programs that need Debian's node modules. Its system
-# libraries are built at first use into a cache: Debian's when we may write there, else
-# one of our own.
-EM_CACHE ?= $(shell [ -w /usr/share/emscripten/cache ] && echo /usr/share/emscripten/cache \
-              || echo $(HOME)/.cache/brisco2-emscripten)
-EMENV = NODE_PATH=/usr/share/nodejs EM_CACHE=$(EM_CACHE)
+# Emscripten's tools are Node.js programs that need Debian's node modules. (Debian's
+# package brings its system libraries prebuilt, in a cache it keeps frozen.)
+EMENV = NODE_PATH=/usr/share/nodejs
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)

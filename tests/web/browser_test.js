@@ -324,6 +324,15 @@ const scenarios = {
     await page.mouse.up();
     check(dragged.outer.width === 557, 'dragged to ' + dragged.outer.width + ' pixels wide');
     await waitFor('the size lock', async () => (await clientOf(page, 0)).outer.width === 497, 1500);
+
+    // Closing the main window ends the game, the second window with it.
+    await page.click('#desktop .window:nth-child(1) button.close');
+    const text = await waitFor('the end', () => noticeText(page), 2000);
+    check(/has ended/.test(text), 'after closing: "' + text + '"');
+    check(await clientOf(page, 1) === null, 'the second window outlived the main one');
+    const wakes = await page.evaluate(() => Module.stats.wakes);
+    await sleep(300);
+    check(await page.evaluate(() => Module.stats.wakes) === wakes, 'timers ran on after the end');
     check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
     server.close();
   },

@@ -20,7 +20,7 @@ void WebClock::start() {
     started_ = true;
 }
 
-WebTimerDriver::WebTimerDriver(Scheduler& scheduler, WebClock& clock)
+WebTimerDriver::WebTimerDriver(Scheduler& scheduler, Clock& clock)
     : scheduler_(scheduler), clock_(clock) {
     // A timer armed earlier than the wake-up we hold must wake us sooner.
     scheduler_.setWakeListener([this](Nanos due) {

@@ -26,7 +26,7 @@ class WebClock : public Clock {
 // round of due ticks and arms the next.
 class WebTimerDriver {
   public:
-    WebTimerDriver(Scheduler& scheduler, WebClock& clock);
+    WebTimerDriver(Scheduler& scheduler, Clock& clock);
     ~WebTimerDriver();
     WebTimerDriver(const WebTimerDriver&) = delete;
     WebTimerDriver& operator=(const WebTimerDriver&) = delete;
@@ -43,7 +43,7 @@ class WebTimerDriver {
     void arm(Nanos due);
 
     Scheduler& scheduler_;
-    WebClock& clock_;
+    Clock& clock_;
     std::optional<Nanos> deadline_;
     bool started_ = false;
     bool inRound_ = false;
