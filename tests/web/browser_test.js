@@ -323,7 +323,8 @@ const scenarios = {
     const dragged = await clientOf(page, 0);
     await page.mouse.up();
     check(dragged.outer.width === 557, 'dragged to ' + dragged.outer.width + ' pixels wide');
-    await waitFor('the size lock', async () => (await clientOf(page, 0)).outer.width === 497, 1500);
+    // The game clock puts the size back at its next second.
+    await waitFor('the size lock', async () => (await clientOf(page, 0)).outer.width === 497, 2500);
 
     // Closing the main window ends the game, the second window with it.
     await page.click('#desktop .window:nth-child(1) button.close');
