@@ -61,7 +61,7 @@ Module['media'] = (function () {
     close();
     var st;
     try {
-      st = fs.statSync(name, { throwIfNoEntry: false, bigint: true });
+      st = fs.statSync(name, { throwIfNoEntry: false });
     } catch (e) {
       return errnoText(e);
     }
@@ -70,7 +70,7 @@ Module['media'] = (function () {
     if (st.isDirectory()) return ERRNO_TEXT.EISDIR;
     if (!st.isFile()) return 'Invalid argument';
     if (!BriscoMedia.containerFor(name)) return 'Demuxer not found';
-    var identity = [name, st.dev, st.ino, st.size, st.mtimeNs, st.ctimeNs].join(':');
+    var identity = [name, st.dev, st.ino, st.size, st.mtimeMs, st.ctimeMs].join(':');
     if (lastOpened === identity) {
       opened = name;
       return null;
