@@ -10,16 +10,4 @@ mergeInto(LibraryManager.library, {
     stringToUTF8(text, failure, size);
     return 1;
   },
-
-  tkw_media_play: function () {
-    Module['media'].play();
-  },
-
-  tkw_media_close: function () {
-    Module['media'].close();
-  },
-
-  tkw_media_playing: function () {
-    return Module['media'].playing() ? 1 : 0;
-  },
 });

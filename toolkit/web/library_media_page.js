@@ -21,16 +21,4 @@ mergeInto(LibraryManager.library, {
       });
     });
   },
-
-  tkw_media_play: function () {
-    Module['media'].play();
-  },
-
-  tkw_media_close: function () {
-    Module['media'].close();
-  },
-
-  tkw_media_playing: function () {
-    return Module['media'].playing() ? 1 : 0;
-  },
 });
