@@ -196,6 +196,11 @@ var Module = (function () {
   }
 
   // --- windows -------------------------------------------------------------------------
+  // The window's buttons take no keyboard focus: Space and Enter would press them again.
+  function keepFocus(b) {
+    b.addEventListener('mousedown', function (e) { e.preventDefault(); });
+  }
+
   function button(cls, label, text) {
     var b = document.createElement('button');
     b.className = cls;
@@ -203,6 +208,7 @@ var Module = (function () {
     b.tabIndex = -1;
     b.setAttribute('aria-label', label);
     b.textContent = text;
+    keepFocus(b);
     return b;
   }
 
@@ -230,6 +236,8 @@ var Module = (function () {
     desktop.appendChild(w.el);
     w.task = document.createElement('button');
     w.task.type = 'button';
+    w.task.tabIndex = -1;
+    keepFocus(w.task);
     w.task.hidden = true;
     w.taskIcon = document.createElement('canvas');
     w.taskIcon.width = 32;
