@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,28 @@ TEST(TimerRules, AHandlerMayReplaceItselfWhileItRuns) {
     });
     r.runUntil(20);
     EXPECT_EQ(r.log, (Log{"xxx", "a@20"}));
+}
+
+// What the twice-replacing handler below sees: kept outside it, since a destroyed
+// closure must not be read to find out that it was destroyed.
+std::weak_ptr<int> runningCapture;
+std::vector<std::string> replacedTwiceLog;
+
+TEST(TimerRules, AHandlerMayReplaceItselfTwiceWhileItRuns) {
+    Rig r;
+    tk::Timer a(r.sched, "a");
+    a.setInterval(10);
+    auto token = std::make_shared<int>(0);
+    runningCapture = token;
+    replacedTwiceLog.clear();
+    a.setOnTimer([&a, token = std::move(token)](tk::Object*) {
+        a.setOnTimer([](tk::Object*) { replacedTwiceLog.push_back("first"); });
+        a.setOnTimer([](tk::Object*) { replacedTwiceLog.push_back("second"); });
+        replacedTwiceLog.push_back(runningCapture.expired() ? "destroyed" : "alive");
+    });
+    r.runUntil(20);
+    EXPECT_EQ(replacedTwiceLog, (Log{"alive", "second"}));
+    EXPECT_TRUE(runningCapture.expired());  // let go once it returned
 }
 }  // namespace
 

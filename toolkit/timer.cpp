@@ -32,8 +32,10 @@ void Timer::setInterval(std::uint32_t ms) {
 }
 
 void Timer::setOnTimer(Handler handler) {
-    // A handler that replaces itself must live until it returns.
-    if (scheduler_.running_ == this) retired_ = std::move(handler_);
+    // A handler that replaces itself must live until it returns. Only the first
+    // replacement in a run holds the running closure; a later one replaces a handler
+    // that is not running.
+    if (scheduler_.running_ == this && !retired_) retired_ = std::move(handler_);
     handler_ = std::move(handler);
     restart();
 }

@@ -64,7 +64,7 @@ class Timer : public Object {
     bool enabled_ = true;
     std::uint32_t interval_ = 1000;
     Handler handler_;
-    Handler retired_;  // a handler replaced while it runs
+    Handler retired_;  // the running handler, once something replaced it
     bool armed_ = false;
     Nanos due_ = 0;
 };
