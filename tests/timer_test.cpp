@@ -133,6 +133,24 @@ TEST(TimerRules, ALateTimerDeliversOneTickAndDropsMissedPeriods) {
     EXPECT_EQ(a.due(), 75 * tk::kMillisecond);  // one period after the tick it should have had
 }
 
+TEST(TimerRules, ATimerDestroyedDuringARoundCostsNoOtherTickOfIt) {
+    Rig r;
+    auto first = std::make_unique<tk::Timer>(r.sched, "first");
+    tk::Timer second(r.sched, "second"), third(r.sched, "third");
+    r.make(*first, 10);
+    r.make(third, 10);
+    second.setInterval(10);
+    // Due in the same round: the one already run goes, the later ones still tick.
+    second.setOnTimer([&](tk::Object* o) {
+        r.log.push_back(o->name());
+        first.reset();
+    });
+    r.clock.set(10 * tk::kMillisecond);
+    EXPECT_EQ(r.sched.runDue(), 3);  // one round
+    EXPECT_EQ(r.log, (Log{"first@10", "second", "third@10"}));
+    EXPECT_EQ(third.due(), 20 * tk::kMillisecond);
+}
+
 TEST(TimerRules, TicksDueTogetherGoInCreationOrder) {
     Rig r;
     tk::Timer c(r.sched, "c"), a(r.sched, "a"), b(r.sched, "b");

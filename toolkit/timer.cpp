@@ -54,7 +54,8 @@ void Scheduler::remove(Timer& t) {
     if (running_ == &t) running_ = nullptr;
     disarm(t);
     std::erase(all_, &t);
-    std::erase(round_, &t);
+    // runDue may be walking the round: leave a gap rather than move the rest under it.
+    std::replace(round_.begin(), round_.end(), &t, static_cast<Timer*>(nullptr));
 }
 
 void Scheduler::arm(Timer& t, Nanos due) {
@@ -96,6 +97,7 @@ int Scheduler::runDue() {
     int ran = 0;
     for (std::size_t i = 0; i < round_.size(); ++i) {
         Timer* t = round_[i];
+        if (!t) continue;                           // destroyed earlier this round
         if (!t->armed_ || t->due_ > now) continue;  // stopped or restarted earlier this round
         // Missed periods are dropped, never caught up.
         const Nanos late = clock_.now();
