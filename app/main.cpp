@@ -2,12 +2,12 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <exception>
 #include <iostream>
 #include <memory>
 
 #include "app/forms/pictures.h"
 #include "app/main_window.h"
-#include "toolkit/error.h"
 #include "toolkit/media/ffmpeg_media.h"
 #include "toolkit/qt/event_loop.h"
 #include "toolkit/qt/qt_audio_output.h"
@@ -16,35 +16,27 @@
 #include "toolkit/qt/tree_painter.h"
 #include "toolkit/qt/window_host.h"
 
-int main(int argc, char** argv) {
-    QApplication qapp(argc, argv);
-    // The program ends with the main window, whatever else is still open.
-    QApplication::setQuitOnLastWindowClosed(false);
+namespace {
 
-    tk::qt::TreePainter icons;
-    if (const tk::Picture* icon = forms::picture("mainicon"))
-        QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icons.image(*icon))));
-
-    // The command line is not read; the program's name gives the title of reports.
-    const std::string title = tk::applicationTitle(argc > 0 && argv[0] ? argv[0] : "brisco2");
+// Builds the game on the real clock and windows and runs the event loop; returns its
+// exit status. What fails while it sets up throws.
+int run(const std::string& title) {
     tk::qt::RealClock clock;
     tk::qt::QtTextMetrics metrics;
     tk::Application app(clock, metrics, title);
     tk::qt::QtReportView reports(app);
     app.setReportView(&reports);
 
-    std::unique_ptr<brisco2::Game> game;
-    try {
-        game = std::make_unique<brisco2::Game>(app, [] {
-            return std::make_unique<tk::FfmpegMedia>(std::make_unique<tk::QtAudioOutput>());
-        });
-    } catch (const tk::Error& e) {
-        std::cerr << title << ": " << e.what() << '\n';
-        return 1;
-    }
+    auto game = std::make_unique<brisco2::Game>(app, [] {
+        return std::make_unique<tk::FfmpegMedia>(std::make_unique<tk::QtAudioOutput>());
+    });
 
     // Declared after the game, so they let go of its windows before it goes.
     tk::qt::RealTimerDriver timers(app.scheduler(), clock);
+    timers.setFailureHandler([&title](const std::string& text) {
+        std::cerr << title << ": " << text << '\n';
+        QApplication::exit(1);
+    });
     tk::qt::QtWindowHost host1(game->Form1.form());
     tk::qt::QtWindowHost host2(game->Form2.form());
     host1.setInputListener([&] { timers.rearm(); });
@@ -58,6 +50,28 @@ int main(int argc, char** argv) {
     clock.start();
     timers.start();
     game->Form1.form().show();
-    QApplication::exec();
-    return 0;
+    return QApplication::exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    // The program ends with the main window, whatever else is still open.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    tk::qt::TreePainter icons;
+    if (const tk::Picture* icon = forms::picture("mainicon"))
+        QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icons.image(*icon))));
+
+    // The command line is not read; the program's name gives the title of reports.
+    const std::string title = tk::applicationTitle(argc > 0 && argv[0] ? argv[0] : "brisco2");
+    try {
+        return run(title);
+    } catch (const std::exception& e) {
+        // The toolkit's errors (a widget tree that does not load) and the platform's
+        // alike (no timer for the event loop): one clear line, never an abort.
+        std::cerr << title << ": " << e.what() << '\n';
+        return 1;
+    }
 }

@@ -4,9 +4,11 @@
 // JSON back.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -59,10 +61,13 @@ struct RunResult {
     std::string err;
 };
 
-// Runs brisco2-replay with `args` in the folder `cwd` (no music file there unless the
-// test puts one), feeding `input` on standard input.
-inline RunResult runReplay(const std::vector<std::string>& args, const std::string& input,
-                           const fs::path& cwd) {
+// Runs `program` with `args` in the folder `cwd`, feeding `input` on standard input;
+// `env` is set on top of this process's environment. With a timeout, a program still
+// running then is killed (status -1).
+inline RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                            const std::string& input, const fs::path& cwd,
+                            const std::map<std::string, std::string>& env = {},
+                            int timeoutSeconds = 0) {
     TempDir io;
     const fs::path in = io.write("stdin", input);
     const fs::path out = io.path() / "stdout";
@@ -76,23 +81,40 @@ inline RunResult runReplay(const std::vector<std::string>& args, const std::stri
         if (fi < 0 || fo < 0 || fe < 0 || ::dup2(fi, 0) < 0 || ::dup2(fo, 1) < 0 ||
             ::dup2(fe, 2) < 0 || ::chdir(cwd.c_str()) != 0)
             ::_exit(127);
+        for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
         std::vector<char*> argv;
-        std::string program = BRISCO2_REPLAY;
-        argv.push_back(program.data());
+        std::string path = program;
+        argv.push_back(path.data());
         std::vector<std::string> copy = args;
         for (std::string& a : copy) argv.push_back(a.data());
         argv.push_back(nullptr);
-        ::execv(program.c_str(), argv.data());
+        ::execv(path.c_str(), argv.data());
         ::_exit(127);
     }
     int wstatus = 0;
-    while (::waitpid(pid, &wstatus, 0) < 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    for (;;) {
+        const pid_t done = ::waitpid(pid, &wstatus, timeoutSeconds > 0 ? WNOHANG : 0);
+        if (done == pid) break;
+        if (done == 0 && std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);  // reaped on the next turn; the status tells
+            timeoutSeconds = 0;
+            continue;
+        }
+        if (done == 0) ::usleep(20'000);
     }
     RunResult r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
     r.out = readFile(out);
     r.err = readFile(err);
     return r;
+}
+
+// Runs brisco2-replay with `args` in the folder `cwd` (no music file there unless the
+// test puts one), feeding `input` on standard input.
+inline RunResult runReplay(const std::vector<std::string>& args, const std::string& input,
+                           const fs::path& cwd) {
+    return runProgram(BRISCO2_REPLAY, args, input, cwd);
 }
 
 // Runs a script given as text, in an empty folder.
