@@ -1,5 +1,7 @@
 #include "tools/replay/session.h"
 
+#include <stdexcept>
+
 #include "tools/replay/script.h"
 
 namespace brisco2 {
@@ -33,12 +35,12 @@ void Session::keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2) {
     app_->keyDown(toForm2 ? static_cast<tk::Window&>(window2()) : window1(), vk, modifiers);
 }
 
-bool Session::key(const std::string& name, bool toForm2) {
+void Session::key(const std::string& name, bool toForm2) {
     std::uint8_t vk = 0;
     tk::Shortcut mods = 0;
-    if (!replay::parseKeyName(name, vk, mods)) return false;
+    if (!replay::parseKeyName(name, vk, mods))
+        throw std::invalid_argument("no key is named '" + name + "'");
     keyCode(vk, mods, toForm2);
-    return true;
 }
 
 }  // namespace brisco2

@@ -27,8 +27,10 @@ class Session {
     void advance(std::int64_t ms) { runUntil(nowMs() + ms); }
     std::int64_t nowMs() const { return clock_.now() / tk::kMillisecond; }
 
-    // A key-down by name ("D", "shift+D", "F5", "NUM1", "VK:68"); false for a bad name.
-    bool key(const std::string& name, bool toForm2 = false);
+    // A key-down by name ("D", "shift+D", "F5", "NUM1", "VK:68"). A name that names no
+    // key throws std::invalid_argument: a misspelt key must not pass for one that does
+    // nothing.
+    void key(const std::string& name, bool toForm2 = false);
     void keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2 = false);
 
     tk::Application& app() { return *app_; }
