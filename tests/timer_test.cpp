@@ -176,8 +176,27 @@ TEST(TimerRules, ARefusedPlatformTimerFailsTheChangeButKeepsTheValues) {
     } catch (const tk::Error& e) {
         EXPECT_STREQ(e.what(), tk::kNoTimerText);
     }
+    EXPECT_TRUE(errors.empty());  // outside a handler the caller gets it, not the sink
     EXPECT_TRUE(b.enabled());
     EXPECT_FALSE(b.armed());
+
+    // From a handler: the handler ends at the change and the failure is reported.
+    b.setEnabled(false);
+    a.setOnTimer([&](tk::Object*) {
+        b.setEnabled(true);
+        r.log.push_back("after the change");
+    });
+    r.runUntil(10);
+    EXPECT_EQ(errors, (std::vector<std::string>{tk::kNoTimerText}));
+    EXPECT_TRUE(r.log.empty());
+    EXPECT_TRUE(b.enabled());
+    EXPECT_FALSE(b.armed());
+    EXPECT_TRUE(a.armed());  // the failing handler's own timer ticks on
+    // b holds the value now: writing it again changes nothing, so nothing fails.
+    r.runUntil(20);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(r.log, (Log{"after the change"}));
+
     r.sched.setCapacity(0);
     b.setInterval(20);  // a later real change tries again
     EXPECT_TRUE(b.armed());
