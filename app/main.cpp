@@ -8,6 +8,7 @@
 
 #include "app/forms/pictures.h"
 #include "app/main_window.h"
+#include "toolkit/loop.h"
 #include "toolkit/media/ffmpeg_media.h"
 #include "toolkit/qt/event_loop.h"
 #include "toolkit/qt/qt_audio_output.h"
@@ -21,7 +22,8 @@ namespace {
 // Builds the game on the real clock and windows and runs the event loop; returns its
 // exit status. What fails while it sets up throws.
 int run(const std::string& title) {
-    tk::qt::RealClock clock;
+    tk::qt::RealClock realClock;
+    tk::LoopClock clock(realClock);
     tk::qt::QtTextMetrics metrics;
     tk::Application app(clock, metrics, title);
     tk::qt::QtReportView reports(app);
@@ -32,7 +34,8 @@ int run(const std::string& title) {
     });
 
     // Declared after the game, so they let go of its windows before it goes.
-    tk::qt::RealTimerDriver timers(app.scheduler(), clock);
+    tk::RealLoop loop(app, clock);
+    tk::qt::RealTimerDriver timers(loop, realClock);
     timers.setFailureHandler([&title](const std::string& text) {
         std::cerr << title << ": " << text << '\n';
         QApplication::exit(1);
@@ -47,7 +50,7 @@ int run(const std::string& title) {
 
     // The event loop starts: time 0 for every timer loaded so far, and the main
     // window shows.
-    clock.start();
+    realClock.start();
     timers.start();
     game->Form1.form().show();
     return QApplication::exec();

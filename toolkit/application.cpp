@@ -19,7 +19,32 @@ void Application::addWindow(Window& w) {
     windows_.push_back(&w);
 }
 
+void Application::inputArrives(Input in) {
+    in.nested = inputDepth_ > 0 || scheduler_.delivering();
+    if (inputObserver_) inputObserver_->input(in);
+}
+
+void Application::setMouseCaptured(bool captured) {
+    if (captured == mouseCaptured_) return;
+    Input in;
+    in.kind = Input::Kind::MouseCapture;
+    in.captured = captured;
+    inputArrives(in);
+    mouseCaptured_ = captured;
+}
+
 bool Application::keyDown(Window& target, std::uint8_t virtualKey, Shortcut modifiers) {
+    Input in;
+    in.kind = Input::Kind::Key;
+    in.window = &target;
+    in.virtualKey = virtualKey;
+    in.modifiers = modifiers;
+    inputArrives(in);
+    ++inputDepth_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{inputDepth_};
     if (mouseCaptured_) return false;
     const Shortcut value = Shortcut(virtualKey | (modifiers & (kShift | kCtrl | kAlt)));
     MenuItem* match = target.menu() ? target.menu()->find(value) : nullptr;
@@ -68,6 +93,10 @@ void Application::report(const std::string& errorText, const std::string& source
 void Application::closeReport(int id) {
     for (Report& r : reports_)
         if (r.id == id && r.open) {
+            Input in;
+            in.kind = Input::Kind::ReportClosed;
+            in.reportId = id;
+            inputArrives(in);
             r.open = false;
             ++closed_;
         }
@@ -97,6 +126,10 @@ void Application::forgetOldClosed() {
 bool Application::userClose(Window& w) {
     if (!w.enabled()) return false;
     if (&w == mainWindow()) {
+        Input in;
+        in.kind = Input::Kind::Close;
+        in.window = &w;
+        inputArrives(in);
         quit_ = true;
         if (onQuit_) onQuit_();
         return true;

@@ -95,6 +95,12 @@ int Scheduler::runDue() {
         for (std::size_t j = i; j > 0 && round_[j - 1]->due_ > round_[j]->due_; --j)
             std::swap(round_[j - 1], round_[j]);
     int ran = 0;
+    // Reset however the round ends, a handler's failure without a sink included.
+    struct Delivering {
+        bool& flag;
+        explicit Delivering(bool& f) : flag(f) { flag = true; }
+        ~Delivering() { flag = false; }
+    } delivering(delivering_);
     for (std::size_t i = 0; i < round_.size(); ++i) {
         Timer* t = round_[i];
         if (!t) continue;                           // destroyed earlier this round

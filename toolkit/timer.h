@@ -87,6 +87,8 @@ class Scheduler {
 
     // The earliest armed due time, if any timer is armed.
     std::optional<Nanos> nextDue() const;
+    // Whether runDue is delivering a round right now.
+    bool delivering() const { return delivering_; }
 
     // A failure escaping a handler goes here (a report, not a crash); the timer keeps
     // its settings and ticks again. Without a sink the failure propagates.
@@ -125,6 +127,7 @@ class Scheduler {
     std::function<void(Nanos)> wake_;
     TickObserver tickObserver_;
     Timer* running_ = nullptr;  // the timer whose handler runs now
+    bool delivering_ = false;
     std::size_t capacity_ = 0;
     std::uint64_t delivered_ = 0;
 };

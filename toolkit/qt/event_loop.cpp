@@ -30,8 +30,8 @@ void RealClock::start() {
     started_ = true;
 }
 
-RealTimerDriver::RealTimerDriver(Scheduler& scheduler, RealClock& clock)
-    : scheduler_(scheduler), clock_(clock) {
+RealTimerDriver::RealTimerDriver(RealLoop& loop, RealClock& clock)
+    : loop_(loop), scheduler_(loop.scheduler()), clock_(clock) {
     fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ < 0) throw std::runtime_error(std::string("timerfd_create: ") + std::strerror(errno));
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
@@ -108,7 +108,7 @@ void RealTimerDriver::wake() {
     deadline_.reset();
     // What the handlers arm is looked at once, after the round.
     inRound_ = true;
-    scheduler_.runDue();
+    loop_.wake();
     inRound_ = false;
     rearm();
 }

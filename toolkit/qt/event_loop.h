@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "toolkit/loop.h"
 #include "toolkit/timer.h"
 
 class QSocketNotifier;
@@ -29,9 +30,9 @@ class RealClock : public Clock {
     Nanos origin_ = 0;
 };
 
-// Serves a scheduler from the Qt event loop: one timerfd, armed for the exact
-// deadline of the earliest due tick and watched by a socket notifier, so ticks are
-// not rounded to whole milliseconds. Every wake-up delivers one round of due ticks.
+// Wakes a real loop from the Qt event loop: one timerfd, armed for the deadline of the
+// earliest due tick on the monotonic clock and watched by a socket notifier. Every
+// wake-up delivers one round of due ticks (RealLoop::wake).
 //
 // Creating the timerfd and arming the first wake-up (start) throw std::runtime_error.
 // Later, when the loop can no longer be woken, the timers would stand still for good:
@@ -39,7 +40,7 @@ class RealClock : public Clock {
 // and ends the event loop with status 1.
 class RealTimerDriver {
   public:
-    RealTimerDriver(Scheduler& scheduler, RealClock& clock);
+    RealTimerDriver(RealLoop& loop, RealClock& clock);
     ~RealTimerDriver();
     RealTimerDriver(const RealTimerDriver&) = delete;
     RealTimerDriver& operator=(const RealTimerDriver&) = delete;
@@ -61,6 +62,7 @@ class RealTimerDriver {
     void wake();
     void failed(const std::exception& e);
 
+    RealLoop& loop_;
     Scheduler& scheduler_;
     RealClock& clock_;
     int fd_ = -1;

@@ -1,0 +1,41 @@
+#include "toolkit/loop.h"
+
+namespace tk {
+
+Nanos LoopClock::advance() {
+    const Nanos real = real_.now();
+    const Nanos whole = real - real % kMillisecond;
+    if (whole > now_) now_ = whole;
+    return now_;
+}
+
+RealLoop::RealLoop(Application& app, LoopClock& clock) : app_(app), clock_(clock) {
+    app_.setInputObserver(this);
+}
+
+RealLoop::~RealLoop() {
+    app_.setInputObserver(nullptr);
+}
+
+int RealLoop::wake() {
+    return round(clock_.advance());
+}
+
+int RealLoop::round(Nanos at) {
+    const auto due = scheduler().nextDue();
+    if (!due || *due > at) return 0;
+    if (observer_) observer_->roundBegins(at, *due);
+    return scheduler().runDue();
+}
+
+void RealLoop::input(const Input& in) {
+    // An input raised inside a handler belongs to that handler's moment.
+    Nanos at = clock_.now();
+    if (!in.nested) {
+        at = clock_.advance();
+        round(at);
+    }
+    if (observer_) observer_->inputArrives(at, in);
+}
+
+}  // namespace tk
