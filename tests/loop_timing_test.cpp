@@ -94,9 +94,8 @@ TEST(LoopTiming, AnInputLetsTheTicksDueByItsTimeRunFirstAndAHandlersInputIsNeste
     r.app.keyDown(r.window, 'D', 0);
     r.real.set(ms(30.2));
     r.loop.wake();
-    EXPECT_EQ(r.seen.log,
-              (Log{"round@14 due 10", "a@14", "input0@14", "round@20 due 20", "a@20", "input0@20",
-                   "round@30 due 30", "a@30", "input1@30 nested"}));
+    EXPECT_EQ(r.seen.log, (Log{"round@14 due 10", "a@14", "input0@14", "round@20 due 20", "a@20",
+                               "input0@20", "round@30 due 30", "a@30", "input1@30 nested"}));
     EXPECT_TRUE(r.app.mouseCaptured());
 }
 
@@ -116,8 +115,8 @@ TEST(LoopTiming, EveryInputIsShownBeforeItActsAndOnlyWhenItChangesSomething) {
             if (in.kind == tk::Input::Kind::MouseCapture)
                 s += app.mouseCaptured() ? " was captured" : " was free";
             if (in.kind == tk::Input::Kind::Resize)
-                s += " " + std::to_string(in.width) + "x" + std::to_string(in.height) +
-                     " from " + std::to_string(in.window->width());
+                s += " " + std::to_string(in.width) + "x" + std::to_string(in.height) + " from " +
+                     std::to_string(in.window->width());
             if (in.kind == tk::Input::Kind::State) s += std::string(" ") + tk::stateName(in.state);
             if (in.kind == tk::Input::Kind::ReportClosed) s += " #" + std::to_string(in.reportId);
             if (in.kind == tk::Input::Kind::Key)
@@ -140,7 +139,7 @@ TEST(LoopTiming, EveryInputIsShownBeforeItActsAndOnlyWhenItChangesSomething) {
     r.app.dismissOldest();
     EXPECT_TRUE(r.app.userClose(second));  // it only hides: no input
     EXPECT_TRUE(r.app.userClose(r.window));
-    EXPECT_EQ(order, (std::vector<std::string>{"0 D second", "1 was free", "1 was captured",
-                                               "2 300x200 from 0", "3 maximized", "4 #2", "4 #1",
-                                               "5"}));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"0 D second", "1 was free", "1 was captured",
+                                        "2 300x200 from 0", "3 maximized", "4 #2", "4 #1", "5"}));
 }

@@ -27,11 +27,17 @@ void printHelp() {
         "  T key KEY [form2]   a key-down to the main window (or the second window)\n"
         "  T mouse-down        mouse capture on: every key-down is dropped\n"
         "  T mouse-up          mouse capture off\n"
-        "  T resize W H        the user sizes the main window to outer W x H (%d..%d each)\n"
-        "  T maximize | T minimize | T restore\n"
-        "  T dismiss           close the oldest open error report\n"
+        "  T resize W H [form2]  the user sizes a window to outer W x H (%d..%d each)\n"
+        "  T maximize [form2] | T minimize [form2] | T restore [form2]\n"
+        "  T dismiss [N]       close report N (from 1, in the order shown), else the oldest\n"
         "  T dump              print the state as one JSON object on one line\n"
         "  T end               run on until T and stop; nothing may follow it\n"
+        "What brisco2 --record adds, so that a real session replays exactly:\n"
+        "  T late D            the round of ticks due at D (before T) came late, at T\n"
+        "  T frame L T R B     the window manager's frame around a window with a border\n"
+        "                      (%d..%d each side)\n"
+        "  T music ok | T music fail [TEXT]   the answer to the next open of the music,\n"
+        "                      in order; TEXT with %%XX for blanks, '#', '%%' and non-ASCII\n"
         "KEY: [shift+][ctrl+][alt+]NAME; NAME (any case) is A..Z, 0..9, NUM0..NUM9, F1..F12,\n"
         "SPACE, ENTER, ESC, LEFT, RIGHT, UP, DOWN or VK:N (N 0..255).\n"
         "At time T every tick due at or before T comes first, then the command.\n"
@@ -39,7 +45,8 @@ void printHelp() {
         "Exit status: 0 after the script ran; 2 when it cannot be read or is malformed\n"
         "(nothing runs, one line 'SCRIPT:LINE: message' on standard error).\n",
         kUsageLine, static_cast<long long>(brisco2::replay::kMaxTimeMs),
-        brisco2::replay::kMinWindowSize, brisco2::replay::kMaxWindowSize);
+        brisco2::replay::kMinWindowSize, brisco2::replay::kMaxWindowSize, 0,
+        brisco2::replay::kMaxFrame);
 }
 
 int usageError(const std::string& what) {
@@ -88,7 +95,7 @@ int main(int argc, char** argv) {
 
     brisco2::Session::Options options;
     options.seed = script.seed;
-    options.media = brisco2::replay::silentMusic();
+    options.media = brisco2::replay::recordedMusic(script, brisco2::replay::silentMusic());
     options.metrics = &metrics;
     brisco2::Session session(std::move(options));
 

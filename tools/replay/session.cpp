@@ -31,6 +31,13 @@ void Session::runUntil(std::int64_t ms) {
     if (end > clock_.now()) clock_.set(end);
 }
 
+void Session::deliverLate(std::int64_t dueMs, std::int64_t atMs) {
+    runUntil(dueMs - 1);
+    const tk::Nanos at = atMs * tk::kMillisecond;
+    if (at > clock_.now()) clock_.set(at);
+    app_->scheduler().runDue();
+}
+
 void Session::keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2) {
     app_->keyDown(toForm2 ? static_cast<tk::Window&>(window2()) : window1(), vk, modifiers);
 }
