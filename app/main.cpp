@@ -5,6 +5,7 @@
 #include <exception>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "app/forms/pictures.h"
 #include "app/main_window.h"
@@ -16,12 +17,36 @@
 #include "toolkit/qt/text_metrics.h"
 #include "toolkit/qt/tree_painter.h"
 #include "toolkit/qt/window_host.h"
+#include "tools/replay/recorder.h"
 
 namespace {
 
+// What the command line asks for.
+struct Options {
+    std::string recordPath;  // empty: no recording
+};
+
+// The command line: `--record FILE` is the only option the game reads. Returns false
+// with `error` set when it is malformed.
+bool parseOptions(int argc, char** argv, Options& options, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) != "--record") continue;
+        if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+            error = "--record needs a file name";
+            return false;
+        }
+        options.recordPath = argv[++i];
+    }
+    return true;
+}
+
 // Builds the game on the real clock and windows and runs the event loop; returns its
 // exit status. What fails while it sets up throws.
-int run(const std::string& title) {
+int run(const std::string& title, const Options& options) {
+    std::unique_ptr<brisco2::replay::Recorder> recorder;
+    if (!options.recordPath.empty())
+        recorder = brisco2::replay::Recorder::toFiles(options.recordPath);
+
     tk::qt::RealClock realClock;
     tk::LoopClock clock(realClock);
     tk::qt::QtTextMetrics metrics;
@@ -29,12 +54,21 @@ int run(const std::string& title) {
     tk::qt::QtReportView reports(app);
     app.setReportView(&reports);
 
-    auto game = std::make_unique<brisco2::Game>(app, [] {
+    brisco2::MediaFactory music = [] {
         return std::make_unique<tk::FfmpegMedia>(std::make_unique<tk::QtAudioOutput>());
-    });
+    };
+    if (recorder) {
+        recorder->attach(app);
+        music = recorder->recordMusic(std::move(music));
+    }
+    auto game = std::make_unique<brisco2::Game>(app, std::move(music));
 
     // Declared after the game, so they let go of its windows before it goes.
     tk::RealLoop loop(app, clock);
+    if (recorder) {
+        recorder->watch(*game);
+        loop.setObserver(recorder.get());
+    }
     tk::qt::RealTimerDriver timers(loop, realClock);
     timers.setFailureHandler([&title](const std::string& text) {
         std::cerr << title << ": " << text << '\n';
@@ -53,12 +87,28 @@ int run(const std::string& title) {
     realClock.start();
     timers.start();
     game->Form1.form().show();
-    return QApplication::exec();
+    int status = QApplication::exec();
+    if (recorder && recorder->failure()) {
+        // The game played on; the recording stopped short.
+        std::cerr << title << ": " << *recorder->failure() << '\n';
+        if (status == 0) status = 1;
+    }
+    return status;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The program's name gives the title of reports.
+    const std::string title = tk::applicationTitle(argc > 0 && argv[0] ? argv[0] : "brisco2");
+    // Read before Qt takes the arguments it knows out of argv.
+    Options options;
+    std::string optionError;
+    if (!parseOptions(argc, argv, options, optionError)) {
+        std::cerr << title << ": " << optionError << '\n';
+        return 2;
+    }
+
     QApplication qapp(argc, argv);
     // The program ends with the main window, whatever else is still open.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -67,10 +117,8 @@ int main(int argc, char** argv) {
     if (const tk::Picture* icon = forms::picture("mainicon"))
         QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icons.image(*icon))));
 
-    // The command line is not read; the program's name gives the title of reports.
-    const std::string title = tk::applicationTitle(argc > 0 && argv[0] ? argv[0] : "brisco2");
     try {
-        return run(title);
+        return run(title, options);
     } catch (const std::exception& e) {
         // The toolkit's errors (a widget tree that does not load) and the platform's
         // alike (no timer for the event loop): one clear line, never an abort.
