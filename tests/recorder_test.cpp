@@ -29,7 +29,8 @@ constexpr tk::Nanos kMs = tk::kMillisecond;
 // A music device whose opens fail until the `okFrom`th (from 1).
 class FlakyMusic : public tk::MediaBackend {
   public:
-    FlakyMusic(std::shared_ptr<int> opens, int okFrom) : opens_(std::move(opens)), okFrom_(okFrom) {}
+    FlakyMusic(std::shared_ptr<int> opens, int okFrom)
+        : opens_(std::move(opens)), okFrom_(okFrom) {}
     void open(const std::string&) override {
         open_ = false;
         if (++*opens_ < okFrom_) throw tk::Error("Invalid data found when processing input");
@@ -73,9 +74,8 @@ struct RealSession {
         app.setReportView(&view);
         recorder.attach(app);
         auto opens = std::make_shared<int>(0);
-        game = std::make_unique<Game>(app, recorder.recordMusic([opens] {
-            return std::make_unique<FlakyMusic>(opens, 3);
-        }));
+        game = std::make_unique<Game>(
+            app, recorder.recordMusic([opens] { return std::make_unique<FlakyMusic>(opens, 3); }));
         game->Form1.form().setHost(&screen);
         game->Form2.form().setHost(&screen);
         loop = std::make_unique<tk::RealLoop>(app, clock);
@@ -120,7 +120,10 @@ std::vector<Action> aSession(RealSession& s) {
         return Action{ms, [&app, &to, vk] { app.keyDown(to, vk, 0); }};
     };
     std::vector<Action> a = {
-        {1234.56, [&] { s.screen.setDecoration({1, 20, 1, 4}); }},
+        {1234.56,
+         [&] {
+             s.screen.setDecoration({1, 20, 1, 4});
+         }},
         key(2000.3, 'D', w1),
         key(3100.7, '8', w1),  // mission 8: the transfer effect measures the client area
         {4000.2, [&] { w1.userResized(300, 200); }},
@@ -142,7 +145,8 @@ std::vector<Action> aSession(RealSession& s) {
     };
     for (int i = 0; i < 60; ++i)  // the bar keys, fast, during both missions 8
         a.push_back(key(3150.3 + 97.7 * i, i % 3 ? 'D' : 'A', w1));
-    std::stable_sort(a.begin(), a.end(), [](const Action& x, const Action& y) { return x.ms < y.ms; });
+    std::stable_sort(a.begin(), a.end(),
+                     [](const Action& x, const Action& y) { return x.ms < y.ms; });
     return a;
 }
 
@@ -213,11 +217,12 @@ TEST(Recorder, WritesEachInputAsTheCommandThatReplaysIt) {
     // success.
     std::vector<std::string> music;
     for (const std::string& line : l)
-        if (auto at = line.find(" music "); at != std::string::npos) music.push_back(line.substr(at));
-    EXPECT_EQ(music, (std::vector<std::string>{
-                         " music fail Invalid%20data%20found%20when%20processing%20input",
-                         " music fail Invalid%20data%20found%20when%20processing%20input",
-                         " music ok"}));
+        if (auto at = line.find(" music "); at != std::string::npos)
+            music.push_back(line.substr(at));
+    EXPECT_EQ(music,
+              (std::vector<std::string>{
+                  " music fail Invalid%20data%20found%20when%20processing%20input",
+                  " music fail Invalid%20data%20found%20when%20processing%20input", " music ok"}));
     EXPECT_EQ(l.back(), "17700 dump");
     // The final state is the dump at the close, one line.
     EXPECT_EQ(s.final.rfind("{\"t\":17700,", 0), 0u);
@@ -235,9 +240,11 @@ TEST(Recorder, FilesAndWhatHappensWhenTheyCannotBeWritten) {
 
     // A sink that fails: the recording stops with the first failure, the game plays on.
     int writes = 0;
-    replay::Recorder failing([&](const std::string&) {
-        if (++writes == 3) throw std::runtime_error("cannot write x: No space left on device");
-    }, [](const std::string&) {});
+    replay::Recorder failing(
+        [&](const std::string&) {
+            if (++writes == 3) throw std::runtime_error("cannot write x: No space left on device");
+        },
+        [](const std::string&) {});
     tk::Input key;
     key.virtualKey = 'D';
     for (int i = 0; i < 5; ++i) failing.inputArrives(i * kMs, key);

@@ -76,7 +76,9 @@ class FileSink {
 }  // namespace
 
 Recorder::Recorder(Sink script, Sink final)
-    : script_(std::move(script)), final_(std::move(final)), frame_(tk::HeadlessHost::kSizeableFrame) {}
+    : script_(std::move(script)),
+      final_(std::move(final)),
+      frame_(tk::HeadlessHost::kSizeableFrame) {}
 
 std::unique_ptr<Recorder> Recorder::toFiles(const std::string& path) {
     const std::string finalPath = path + ".final.json";
@@ -158,8 +160,8 @@ void Recorder::inputArrives(tk::Nanos at, const tk::Input& in) {
             line(at, in.captured ? "mouse-down" : "mouse-up");
             break;
         case tk::Input::Kind::Resize:
-            line(at, "resize " + std::to_string(in.width) + " " + std::to_string(in.height) +
-                         window);
+            line(at,
+                 "resize " + std::to_string(in.width) + " " + std::to_string(in.height) + window);
             break;
         case tk::Input::Kind::State:
             line(at, std::string(in.state == tk::WindowState::Maximized   ? "maximize"

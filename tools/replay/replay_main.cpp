@@ -2,18 +2,20 @@
 // clock, printing the state as JSON where the script asks for it.
 #include <QGuiApplication>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "toolkit/qt/text_metrics.h"
+#include "tools/replay/compare.h"
 #include "tools/replay/runner.h"
 #include "tools/replay/script.h"
 
 namespace {
 
-constexpr const char* kUsageLine = "usage: brisco2-replay [SCRIPT]";
+constexpr const char* kUsageLine = "usage: brisco2-replay [SCRIPT] | --verify RECORDING";
 
 void printHelp() {
     std::printf(
@@ -43,7 +45,14 @@ void printHelp() {
         "At time T every tick due at or before T comes first, then the command.\n"
         "\n"
         "Exit status: 0 after the script ran; 2 when it cannot be read or is malformed\n"
-        "(nothing runs, one line 'SCRIPT:LINE: message' on standard error).\n",
+        "(nothing runs, one line 'SCRIPT:LINE: message' on standard error).\n"
+        "\n"
+        "--verify RECORDING: replays a recording of brisco2 --record and compares its last\n"
+        "dump with RECORDING.final.json, the state the real session closed in, field by\n"
+        "field. Left out: the sizes of captioned widgets (fonts), media.playing (the sound\n"
+        "device) and the texts of reports. Prints the verdict and every field that\n"
+        "differs; exit status 0 when none does, 1 when some do, 2 when either file cannot\n"
+        "be read.\n",
         kUsageLine, static_cast<long long>(brisco2::replay::kMaxTimeMs),
         brisco2::replay::kMinWindowSize, brisco2::replay::kMaxWindowSize, 0,
         brisco2::replay::kMaxFrame);
@@ -55,11 +64,66 @@ int usageError(const std::string& what) {
     return 2;
 }
 
+// The state a recording closed in, from RECORDING.final.json.
+bool readFinal(const std::string& path, brisco2::replay::Json& out, std::string& error) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = path + ": cannot open: " + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    char buf[1 << 16];
+    for (std::size_t got; (got = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, got);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        error = path + ": cannot read";
+        return false;
+    }
+    try {
+        out = brisco2::replay::Json::parse(text);
+    } catch (const std::exception& e) {
+        error = path + ": " + e.what();
+        return false;
+    }
+    return true;
+}
+
+// --verify: the last dump against the recorded final state. Returns the exit status.
+int verify(const std::string& script, const std::string& lastDump) {
+    using namespace brisco2::replay;
+    const std::string finalPath = script + ".final.json";
+    Json expected;
+    std::string error;
+    if (!readFinal(finalPath, expected, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    if (lastDump.empty()) {
+        std::fprintf(stderr, "%s: no dump to compare; a recording ends with one\n", script.c_str());
+        return 2;
+    }
+    Json actual = Json::parse(lastDump);
+    dropMachineFields(expected, Leave{.reportTexts = true});
+    dropMachineFields(actual, Leave{.reportTexts = true});
+    const auto diff = differences(expected, actual);
+    if (diff.empty()) {
+        std::printf("%s: replays to the recorded state at %s ms\n", script.c_str(),
+                    expected.has("t") ? expected["t"].str().c_str() : "?");
+        return 0;
+    }
+    std::printf("%s: the replay differs from %s in %zu field%s:\n", script.c_str(),
+                finalPath.c_str(), diff.size(), diff.size() == 1 ? "" : "s");
+    for (const std::string& d : diff) std::printf("  %s\n", d.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const char* pathArg = nullptr;
     bool optionsDone = false;
+    bool verifying = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (!optionsDone && arg == "--") {
@@ -67,6 +131,8 @@ int main(int argc, char** argv) {
         } else if (!optionsDone && (arg == "-h" || arg == "--help")) {
             printHelp();
             return 0;
+        } else if (!optionsDone && arg == "--verify") {
+            verifying = true;
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
             return usageError("unknown option '" + arg + "'");
         } else if (pathArg) {
@@ -75,6 +141,8 @@ int main(int argc, char** argv) {
             pathArg = argv[i];
         }
     }
+    if (verifying && (!pathArg || std::string(pathArg) == "-"))
+        return usageError("--verify needs a recording file");
     const std::string path = pathArg ? pathArg : "-";
 
     // The whole script is checked before the game starts.
@@ -101,10 +169,16 @@ int main(int argc, char** argv) {
 
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
-    brisco2::replay::runScript(script, session, [](const std::string& line) {
+    std::string lastDump;
+    brisco2::replay::runScript(script, session, [&](const std::string& line) {
+        if (verifying) {
+            lastDump = line;
+            return;
+        }
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
     });
+    const int status = verifying ? verify(path, lastDump) : 0;
     std::fflush(stdout);
-    return 0;
+    return status;
 }
