@@ -6,7 +6,8 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: deps build run test test-fast format format-check asan bench soak fuzz install package clean
+.PHONY: deps build run test test-fast format format-check asan bench soak fuzz install package clean \
+	replays-update
 
 deps:
 	@scripts/install-deps
@@ -36,6 +37,15 @@ asan: deps
 	  ctest --output-on-failure -j$(JOBS)
 
 test: deps format-check test-fast asan
+
+# The stored dumps of tests/replays rewritten from what the replays give now, on
+# purpose; the diff shows what changed.
+replays-update: build
+	cd $(BUILD) && BRISCO2_REPLAYS_UPDATE=1 ./brisco2-tests --gtest_brief=1 \
+	  --gtest_filter='Replays/GoldenReplay.*'
+	@git status --short -- tests/replays
+	@git --no-pager diff --stat -- tests/replays
+	@git --no-pager diff -- tests/replays
 
 bench: build
 	cmake --build $(BUILD) --target bench-run

@@ -34,21 +34,21 @@ TEST(DumpCompare, EveryDifferingFieldByItsPath) {
     text.replace(text.find("\"left\":216"), 10, "\"left\":\"x\"");
     text.replace(text.find(",\"playing\":true"), 15, ",\"extra\":null");
     text.replace(text.find("{\"text\":\"a.\",\"open\":true}"), 25, "");
-    EXPECT_EQ(differences(e, Json::parse(text)),
-              (Lines{"globals.Points: expected 1, got -2", "widgets.c.left: expected 216, got \"x\"",
-                     "media.playing: expected true, missing", "media.extra: not expected, got null",
-                     "reports: expected 1 entries, got 0"}));
-    EXPECT_EQ(differences(e, Json::parse("[]")), (Lines{"the dump: expected " +
-                                                        e.str().substr(0, 80) + "..., got []"}));
+    EXPECT_EQ(
+        differences(e, Json::parse(text)),
+        (Lines{"globals.Points: expected 1, got -2", "widgets.c.left: expected 216, got \"x\"",
+               "media.playing: expected true, missing", "media.extra: not expected, got null",
+               "reports: expected 1 entries, got 0"}));
+    EXPECT_EQ(differences(e, Json::parse("[]")),
+              (Lines{"the dump: expected " + e.str().substr(0, 80) + "..., got []"}));
 }
 
 TEST(DumpCompare, MachineFieldsAreLeftOutAndNothingElse) {
     Json d = Json::parse(kDump);
     dropMachineFields(d, Leave{});
-    EXPECT_EQ(d.str(),
-              R"({"t":5,"globals":{"Points":1},"widgets":{"c":{"left":216,"width":50},)"
-              R"("l":{"left":1,"caption":"Level: 1"}},"media":{"open":false},)"
-              R"("reports":[{"text":"a.","open":true}]})");
+    EXPECT_EQ(d.str(), R"({"t":5,"globals":{"Points":1},"widgets":{"c":{"left":216,"width":50},)"
+                       R"("l":{"left":1,"caption":"Level: 1"}},"media":{"open":false},)"
+                       R"("reports":[{"text":"a.","open":true}]})");
     dropMachineFields(d, Leave{.reportTexts = true});
     EXPECT_EQ(d["reports"].str(), R"([{"open":true}])");
 }

@@ -11,8 +11,7 @@ namespace {
     throw std::runtime_error("bad JSON: " + what + " at " + std::to_string(pos));
 }
 void space(const std::string& s, std::size_t& pos) {
-    while (pos < s.size() &&
-           (s[pos] == ' ' || s[pos] == '\t' || s[pos] == '\n' || s[pos] == '\r'))
+    while (pos < s.size() && (s[pos] == ' ' || s[pos] == '\t' || s[pos] == '\n' || s[pos] == '\r'))
         ++pos;
 }
 void expect(const std::string& s, std::size_t& pos, char c) {
