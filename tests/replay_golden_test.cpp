@@ -1,6 +1,8 @@
 // Every kept replay script against the dumps stored beside it: tests/replays/NAME.replay
 // and NAME.expected.json. `make replays-update` rewrites the expectations on purpose
-// (BRISCO2_REPLAYS_UPDATE=1) and shows what changed.
+// (BRISCO2_REPLAYS_UPDATE=1) and shows what changed. A kept recording of the real window
+// also has NAME.replay.final.json, the state the real session closed in, which its last
+// dump must match whatever the expectations say (as brisco2-replay --verify checks it).
 //
 // Left out of the comparison, and of the stored expectations: the width and height of
 // every widget with a caption, which its text sizes by the fonts of the machine, and
@@ -65,6 +67,15 @@ TEST_P(GoldenReplay, EndsInTheStoredDumps) {
     const std::string name = GetParam();
     const fs::path expectedPath = replaysDir() / (name + ".expected.json");
     const Json actual = replayed(name);
+    if (const fs::path final = replaysDir() / (name + ".replay.final.json"); fs::exists(final)) {
+        Json closed = Json::parse(replay_test::readFile(final));
+        Json last = actual.array.empty() ? Json{} : actual.array.back();
+        brisco2::replay::dropMachineFields(closed, {.reportTexts = true});
+        brisco2::replay::dropMachineFields(last, {.reportTexts = true});
+        const auto diff = brisco2::replay::differences(closed, last);
+        EXPECT_TRUE(diff.empty()) << name << " no longer ends in the state its real session "
+                                  << "closed in:\n  " << (diff.empty() ? "" : diff.front());
+    }
     if (std::getenv("BRISCO2_REPLAYS_UPDATE")) {
         std::ofstream(expectedPath, std::ios::binary) << actual.str(kIndentLevels) << '\n';
         return;
