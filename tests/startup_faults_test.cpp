@@ -1,5 +1,6 @@
-// The program itself when its platform timer fails: one clear line and status 1,
-// never an abort and never a game whose timers stand still.
+// The program itself when its platform timer fails or its recording cannot be made:
+// one clear line and a failing status, never an abort and never a game whose timers
+// stand still.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -47,4 +48,16 @@ TEST(StartupFaults, NoPlatformTimerEndsTheProgramWithOneClearLine) {
 TEST(StartupFaults, AWakeUpThatCannotBeArmedWhilePlayingEndsTheProgram) {
     // Well into the title screen, a few hundred wake-ups after the start.
     expectClearFailure(runGameWithFault("settime:300"), "timerfd_settime: ");
+}
+
+TEST(StartupFaults, ARecordingThatCannotBeMadeStopsTheStartWithOneClearLine) {
+    TempDir cwd;
+    auto r = replay_test::runProgram(BRISCO2_GAME, {"--record"}, "", cwd.path(),
+                                     {{"QT_QPA_PLATFORM", "offscreen"}}, kTimeoutSeconds);
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "brisco2: --record needs a file name\n");
+    const std::string nowhere = (cwd.path() / "none" / "s.replay").string();
+    r = replay_test::runProgram(BRISCO2_GAME, {"--record", nowhere}, "", cwd.path(),
+                                {{"QT_QPA_PLATFORM", "offscreen"}}, kTimeoutSeconds);
+    expectClearFailure(r, "cannot write " + nowhere + ": No such file or directory");
 }
