@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The real event loop's timing without the platform: the game's whole-millisecond
 // time, rounds delivered late, inputs that let due ticks run first, and what a
 // recording is told of it. Driven by a simulated "real" clock.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The commands a recording of a real window adds, run on the simulated session: a late
 // round, the window manager's frame, the music device's answers, a report closed by
 // number, and the user's changes to the second window.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // A session played on a "real" loop whose wake-ups come late at random, whose inputs
 // land between and inside overdue ticks, whose window manager learns its frame late and
 // whose music device fails and recovers: its recording replays on the simulated clock

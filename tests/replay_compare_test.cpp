@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Dumps compared field by field, and brisco2-replay --verify on a recording.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Every kept replay script against the dumps stored beside it: tests/replays/NAME.replay
 // and NAME.expected.json. `make replays-update` rewrites the expectations on purpose
 // (BRISCO2_REPLAYS_UPDATE=1) and shows what changed. A kept recording of the real window

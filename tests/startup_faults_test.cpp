@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // The program itself when its platform timer fails or its recording cannot be made:
 // one clear line and a failing status, never an abort and never a game whose timers
 // stand still.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // The game's side of a real event loop, without the platform: when rounds of ticks run

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 Brisco2 developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+
 """A recorded session replays exactly: some 15 s of play in the real window (missions,
 the bar keys, M, a maximise undone by F5, the transfer effect of mission 8), recorded
 with --record, closed, then replayed with brisco2-replay --verify against the state the
@@ -41,7 +44,7 @@ def play(s):
     for i in range(12):
         s.key("a" if i % 3 == 0 else "d")
         time.sleep(0.3)
-    time.sleep(1.5)
+    time.sleep(2.5)
     s.key("m")
     time.sleep(0.5)
     s.key("alt+F4")

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 // Preloaded into the game by the start-up tests: makes the platform timer fail on
 // demand, as a system out of file descriptors or a broken kernel interface would.
 //   BRISCO2_TIMERFD_FAULT=create        timerfd_create fails with EMFILE

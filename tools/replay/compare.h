@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Comparing the game's state as two dumps, field by field, leaving out what depends on

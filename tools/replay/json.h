@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // JSON as brisco2-replay prints it: a strict reader (objects keep their members in

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
 #pragma once
 
 // Recording a session played in a real window as a replay script. No Qt and no media
