@@ -146,3 +146,22 @@ TEST(LoopTiming, EveryInputIsShownBeforeItActsAndOnlyWhenItChangesSomething) {
               (std::vector<std::string>{"0 D second", "1 was free", "1 was captured",
                                         "2 300x200 from 0", "3 maximized", "4 #2", "4 #1", "5"}));
 }
+
+TEST(LoopTiming, AReportClosedWhileATickIsOverdueClosesAfterTheTickReportedAgain) {
+    Rig r;
+    tk::Timer failing(r.app.scheduler(), "failing");
+    failing.setInterval(10);
+    // Enough reports from one tick that the report list must grow its storage; a walk
+    // of the list that went on past the closed report would then read freed memory
+    // (the sanitizer tree sees it).
+    failing.setOnTimer([&](tk::Object*) {
+        for (int i = 0; i < 300; ++i) r.app.report("again");
+    });
+    for (int i = 0; i < 12; ++i) r.app.report("old");
+    r.real.set(ms(12));
+    r.app.closeReport(12);  // the tick due at 10 ms runs first and reports
+    ASSERT_EQ(r.app.reports().size(), 312u);
+    EXPECT_FALSE(r.app.reports()[11].open);
+    EXPECT_TRUE(r.app.reports()[12].open);
+    EXPECT_EQ(r.app.reports()[12].text, "again.");
+}

@@ -41,10 +41,10 @@ bool Application::keyDown(Window& target, std::uint8_t virtualKey, Shortcut modi
     in.modifiers = modifiers;
     inputArrives(in);
     ++inputDepth_;
-    struct Leave {
+    struct Depth {
         int& depth;
-        ~Leave() { --depth; }
-    } leave{inputDepth_};
+        ~Depth() { --depth; }
+    } acting{inputDepth_};
     if (mouseCaptured_) return false;
     const Shortcut value = Shortcut(virtualKey | (modifiers & (kShift | kCtrl | kAlt)));
     MenuItem* match = target.menu() ? target.menu()->find(value) : nullptr;
@@ -91,15 +91,21 @@ void Application::report(const std::string& errorText, const std::string& source
 }
 
 void Application::closeReport(int id) {
-    for (Report& r : reports_)
-        if (r.id == id && r.open) {
-            Input in;
-            in.kind = Input::Kind::ReportClosed;
-            in.reportId = id;
-            inputArrives(in);
-            r.open = false;
+    auto find = [&] {
+        return std::find_if(reports_.begin(), reports_.end(),
+                            [&](const Report& r) { return r.id == id && r.open; });
+    };
+    if (find() != reports_.end()) {
+        Input in;
+        in.kind = Input::Kind::ReportClosed;
+        in.reportId = id;
+        inputArrives(in);
+        // The ticks that ran first may have reported more: look again.
+        if (auto it = find(); it != reports_.end()) {
+            it->open = false;
             ++closed_;
         }
+    }
     forgetOldClosed();
 }
 
