@@ -32,9 +32,12 @@ int RealLoop::round(Nanos at) {
 }
 
 void RealLoop::input(const Input& in) {
-    // An input raised inside a handler belongs to that handler's moment.
+    // An input raised inside a handler belongs to that handler's moment. The mouse only
+    // decides whether keys reach the menus, so it need not wait for ticks either: it
+    // keeps the moment of the last event, and a window that lets go of it while it is
+    // re-framed runs no handlers under its own feet.
     Nanos at = clock_.now();
-    if (!in.nested) {
+    if (!in.nested && in.kind != Input::Kind::MouseCapture) {
         at = clock_.advance();
         round(at);
     }

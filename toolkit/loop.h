@@ -42,7 +42,7 @@ class LoopObserver {
 // Runs the rounds of a real event loop and keeps the order a replay keeps: a wake-up
 // delivers, in one round, every tick due by the time it comes; an input first lets
 // every tick due by its time run, as the replay runs the ticks due at or before a
-// command's time before the command.
+// command's time before the command. A change of mouse capture moves no time.
 class RealLoop : public InputObserver {
   public:
     // Observes the application's inputs for as long as it lives.
