@@ -15,7 +15,7 @@ CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
 .PHONY: deps build run test test-fast format format-check asan bench soak fuzz install package clean \
-	web web-run web-test
+	web web-run web-test replays-update
 
 deps:
 	@scripts/install-deps
@@ -66,6 +66,15 @@ web-run: web
 
 web-test: web
 	cd $(WEB_BUILD) && $(EMENV) ctest --output-on-failure -j$(JOBS)
+
+# The stored dumps of tests/replays rewritten from what the replays give now, on
+# purpose; the diff shows what changed.
+replays-update: build
+	cd $(BUILD) && BRISCO2_REPLAYS_UPDATE=1 ./brisco2-tests --gtest_brief=1 \
+	  --gtest_filter='Replays/GoldenReplay.*'
+	@git status --short -- tests/replays
+	@git --no-pager diff --stat -- tests/replays
+	@git --no-pager diff -- tests/replays
 
 bench: build web
 	cmake --build $(BUILD) --target bench-run

@@ -7,7 +7,7 @@
 
 namespace brisco2 {
 
-const char* const kUsageLine = "usage: brisco2 [--help | --version]";
+const char* const kUsageLine = "usage: brisco2 [--record FILE | --help | --version]";
 
 CommandLine parseCommandLine(int argc, const char* const* argv) {
     CommandLine result;
@@ -22,6 +22,13 @@ CommandLine parseCommandLine(int argc, const char* const* argv) {
         } else if (!optionsDone && arg == "--version") {
             result.action = CommandLine::Action::Version;
             return result;
+        } else if (!optionsDone && arg == "--record") {
+            if (i + 1 >= argc || !argv[i + 1] || argv[i + 1][0] == '\0') {
+                result.action = CommandLine::Action::Misused;
+                result.error = "--record needs a file name";
+                return result;
+            }
+            result.recordPath = argv[++i];
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
             result.action = CommandLine::Action::Misused;
             result.error = "unknown option '" + std::string(arg) + "'";
@@ -44,12 +51,14 @@ std::string helpText() {
            "to the menu and F5 restores the window. The music is Brisco.wma in the folder\n"
            "the game starts in.\n"
            "\n"
-           "  -h, --help     print this help and exit\n"
-           "      --version  print the version and the licence and exit\n"
+           "      --record FILE  play as usual and write the session to FILE, a script for\n"
+           "                     brisco2-replay, and its final state to FILE.final.json\n"
+           "  -h, --help         print this help and exit\n"
+           "      --version      print the version and the licence and exit\n"
            "\n"
            "Exit status: 0 when the game is closed, and after --help or --version; 1 when\n"
-           "there is no display to show it on or it cannot start; 2 when the command line\n"
-           "is wrong. The manual page brisco2(6) tells the missions.\n";
+           "there is no display to show it on, it cannot start or the recording fails; 2 when\n"
+           "the command line is wrong. The manual page brisco2(6) tells the missions.\n";
 }
 
 std::string versionText() {

@@ -3,9 +3,9 @@
 
 #pragma once
 
-// The game's command line. The game itself reads no arguments: the options only print
-// and exit, and are read before anything of the windowing system starts, so that they
-// answer without a display.
+// The game's command line, read before anything of the windowing system starts, so
+// that --help and --version answer without a display. The game itself takes no
+// arguments; --record only writes down what the player does.
 
 #include <string>
 
@@ -19,7 +19,8 @@ struct CommandLine {
         Misused,  // print `error` and kUsageLine on standard error and exit 2
     };
     Action action = Action::Play;
-    std::string error;  // with Misused: what is wrong, naming the argument
+    std::string error;       // with Misused: what is wrong, naming the argument
+    std::string recordPath;  // with Play: where --record writes the session; empty: nowhere
 };
 
 // Reads argv[1] .. argv[argc - 1] in order; the first option that decides wins.

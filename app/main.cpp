@@ -5,13 +5,15 @@
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <exception>
 #include <iostream>
 #include <memory>
+#include <string>
 
 #include "app/command_line.h"
 #include "app/forms/pictures.h"
 #include "app/main_window.h"
-#include "toolkit/error.h"
+#include "toolkit/loop.h"
 #include "toolkit/media/ffmpeg_media.h"
 #include "toolkit/qt/display.h"
 #include "toolkit/qt/event_loop.h"
@@ -20,6 +22,67 @@
 #include "toolkit/qt/text_metrics.h"
 #include "toolkit/qt/tree_painter.h"
 #include "toolkit/qt/window_host.h"
+#include "tools/replay/recorder.h"
+
+namespace {
+
+// Builds the game on the real clock and windows and runs the event loop; returns its
+// exit status. What fails while it sets up throws.
+int run(const std::string& title, const brisco2::CommandLine& options) {
+    std::unique_ptr<brisco2::replay::Recorder> recorder;
+    if (!options.recordPath.empty())
+        recorder = brisco2::replay::Recorder::toFiles(options.recordPath);
+
+    tk::qt::RealClock realClock;
+    tk::LoopClock clock(realClock);
+    tk::qt::QtTextMetrics metrics;
+    tk::Application app(clock, metrics, title);
+    tk::qt::QtReportView reports(app);
+    app.setReportView(&reports);
+
+    brisco2::MediaFactory music = [] {
+        return std::make_unique<tk::FfmpegMedia>(std::make_unique<tk::QtAudioOutput>());
+    };
+    if (recorder) {
+        recorder->attach(app);
+        music = recorder->recordMusic(std::move(music));
+    }
+    auto game = std::make_unique<brisco2::Game>(app, std::move(music));
+
+    // Declared after the game, so they let go of its windows before it goes.
+    tk::RealLoop loop(app, clock);
+    if (recorder) {
+        recorder->watch(*game);
+        loop.setObserver(recorder.get());
+    }
+    tk::qt::RealTimerDriver timers(loop, realClock);
+    timers.setFailureHandler([&title](const std::string& text) {
+        std::cerr << title << ": " << text << '\n';
+        QApplication::exit(1);
+    });
+    tk::qt::QtWindowHost host1(game->Form1.form());
+    tk::qt::QtWindowHost host2(game->Form2.form());
+    host1.setInputListener([&] { timers.rearm(); });
+    host2.setInputListener([&] { timers.rearm(); });
+    // exit(), not quit(): quit() first asks every window to close, and the disabled
+    // second window refuses.
+    app.setQuitHandler([] { QApplication::exit(0); });
+
+    // The event loop starts: time 0 for every timer loaded so far, and the main
+    // window shows.
+    realClock.start();
+    timers.start();
+    game->Form1.form().show();
+    int status = QApplication::exec();
+    if (recorder && recorder->failure()) {
+        // The game played on; the recording stopped short.
+        std::cerr << title << ": " << *recorder->failure() << '\n';
+        if (status == 0) status = 1;
+    }
+    return status;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // The program's name gives the title of reports.
@@ -55,37 +118,12 @@ int main(int argc, char** argv) {
     if (const tk::Picture* icon = forms::picture("mainicon"))
         QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icons.image(*icon))));
 
-    tk::qt::RealClock clock;
-    tk::qt::QtTextMetrics metrics;
-    tk::Application app(clock, metrics, title);
-    tk::qt::QtReportView reports(app);
-    app.setReportView(&reports);
-
-    std::unique_ptr<brisco2::Game> game;
     try {
-        game = std::make_unique<brisco2::Game>(app, [] {
-            return std::make_unique<tk::FfmpegMedia>(std::make_unique<tk::QtAudioOutput>());
-        });
-    } catch (const tk::Error& e) {
+        return run(title, commandLine);
+    } catch (const std::exception& e) {
+        // The toolkit's errors (a widget tree that does not load) and the platform's
+        // alike (no timer for the event loop): one clear line, never an abort.
         std::cerr << title << ": " << e.what() << '\n';
         return 1;
     }
-
-    // Declared after the game, so they let go of its windows before it goes.
-    tk::qt::RealTimerDriver timers(app.scheduler(), clock);
-    tk::qt::QtWindowHost host1(game->Form1.form());
-    tk::qt::QtWindowHost host2(game->Form2.form());
-    host1.setInputListener([&] { timers.rearm(); });
-    host2.setInputListener([&] { timers.rearm(); });
-    // exit(), not quit(): quit() first asks every window to close, and the disabled
-    // second window refuses.
-    app.setQuitHandler([] { QApplication::exit(0); });
-
-    // The event loop starts: time 0 for every timer loaded so far, and the main
-    // window shows.
-    clock.start();
-    timers.start();
-    game->Form1.form().show();
-    QApplication::exec();
-    return 0;
 }

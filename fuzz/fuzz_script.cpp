@@ -52,6 +52,13 @@ void checkScript(const brisco2::replay::Script& s, std::size_t lineCount) {
         if (c.op == Op::Key && (c.modifiers & ~(tk::kShift | tk::kCtrl | tk::kAlt)) != 0)
             broken("modifier bits", std::to_string(c.modifiers));
         if (c.op == Op::End && k + 1 != s.commands.size()) broken("command after end", "");
+        if (c.op == Op::Late && (c.dueMs >= c.timeMs || c.dueMs < lastTime))
+            broken("late round", std::to_string(c.dueMs) + " at " + std::to_string(c.timeMs));
+        if (c.op == Op::Frame)
+            for (int side : {c.frame.left, c.frame.top, c.frame.right, c.frame.bottom})
+                if (side < 0 || side > brisco2::replay::kMaxFrame)
+                    broken("frame bounds", std::to_string(side));
+        if (c.reportId < 0) broken("report number", std::to_string(c.reportId));
         lastTime = c.timeMs;
         lastLine = c.line;
     }

@@ -4,6 +4,8 @@
 // The shortcut dispatch as the game sees it: which key presses reach a handler.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "tools/replay/script.h"
 #include "tools/replay/session.h"
 
@@ -22,7 +24,10 @@ TEST_F(OnMenu, DMovesTheBarAndModifiedOrKeypadKeysDoNothing) {
         g.key(k);
     EXPECT_EQ(g.form1().c->left(), 216);
     EXPECT_TRUE(g.form1().m->visible());  // no mission started, no M
-    g.key("d");                           // the same key whatever its case
+    // A name that is no key is a fault of the test, never a key that does nothing.
+    for (const char* k : {"ctl+D", "DD", "NUM10", "F13", ""})
+        EXPECT_THROW(g.key(k), std::invalid_argument) << k;
+    g.key("d");  // the same key whatever its case
     EXPECT_EQ(g.form1().c->left(), 226);
     EXPECT_EQ(BarLeft, 10);
     EXPECT_EQ(g.form1().c2a->caption(), "Left+:10");

@@ -36,9 +36,11 @@ bool runUntil(const std::function<bool()>& done, int limitMs) {
 struct RealLoop : ::testing::Test {
     QApplication& qapp = qt_support::application();
     tk::qt::RealClock clock;
+    tk::LoopClock gameClock{clock};
     tk::qt::QtTextMetrics metrics;
-    tk::Application app{clock, metrics, "Brisco2"};
-    tk::qt::RealTimerDriver driver{app.scheduler(), clock};
+    tk::Application app{gameClock, metrics, "Brisco2"};
+    tk::RealLoop loop{app, gameClock};
+    tk::qt::RealTimerDriver driver{loop, clock};
 };
 
 // A timer that records when it ticked and when that tick was due.

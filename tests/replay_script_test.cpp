@@ -96,6 +96,103 @@ TEST(ReplayScript, ReadsEveryCommandWithItsTimeAndLine) {
     EXPECT_EQ(s.commands[10].line, 14);
 }
 
+TEST(ReplayScript, ReadsWhatARecordingAdds) {
+    Script s = parsed(
+        "seed 1\n"
+        "0 frame 1 20 1 4\n"
+        "15 late 10\n"
+        "3000 music ok\n"
+        "3007 music fail No%20such%20file%23%25%C3%A4\n"
+        "3007 music fail\n"
+        "3010 resize 300 200 form2\n"
+        "3010 maximize form2\n"
+        "3010 minimize\n"
+        "3010 restore form2\n"
+        "3010 dismiss 2\n"
+        "3011 late 3010\n"  // due at the previous command's time
+        "3011 dismiss\n");
+    ASSERT_EQ(s.commands.size(), 12u);
+    EXPECT_EQ(s.commands[0].op, Op::Frame);
+    EXPECT_EQ(s.commands[0].frame, (tk::FrameExtents{1, 20, 1, 4}));
+    EXPECT_EQ(s.commands[1].op, Op::Late);
+    EXPECT_EQ(s.commands[1].timeMs, 15);
+    EXPECT_EQ(s.commands[1].dueMs, 10);
+    EXPECT_EQ(s.commands[2].op, Op::Music);
+    EXPECT_TRUE(s.commands[2].musicOk);
+    EXPECT_FALSE(s.commands[3].musicOk);
+    EXPECT_EQ(s.commands[3].text, "No such file#%\xc3\xa4");
+    EXPECT_FALSE(s.commands[4].musicOk);
+    EXPECT_EQ(s.commands[4].text, "");
+    EXPECT_EQ(s.commands[5].op, Op::Resize);
+    EXPECT_TRUE(s.commands[5].toForm2);
+    EXPECT_EQ(s.commands[6].op, Op::Maximize);
+    EXPECT_TRUE(s.commands[6].toForm2);
+    EXPECT_FALSE(s.commands[7].toForm2);
+    EXPECT_TRUE(s.commands[8].toForm2);
+    EXPECT_EQ(s.commands[9].reportId, 2);
+    EXPECT_EQ(s.commands[10].dueMs, 3010);
+    EXPECT_EQ(s.commands[11].reportId, 0);  // the oldest open one
+}
+
+TEST(ReplayScript, BadRecordingCommands) {
+    for (const char* line : {"20 late",
+                             "20 late 20",
+                             "20 late 21",
+                             "20 late x",
+                             "20 late 5",  // 5: before 10
+                             "20 late 15 16",
+                             "20 frame 1 2 3",
+                             "20 frame 1 2 3 1001",
+                             "20 frame -1 0 0 0",
+                             "20 frame 1 2 3 4 5",
+                             "20 music",
+                             "20 music maybe",
+                             "20 music ok fine",
+                             "20 music fail a b",
+                             "20 music fail 50%",
+                             "20 music fail %zz",
+                             "20 music fail %4",
+                             "20 dismiss 0",
+                             "20 dismiss -1",
+                             "20 dismiss 2147483648",
+                             "20 dismiss 1 2",
+                             "20 resize 10 10 form3",
+                             "20 maximize form1",
+                             "20 restore form2 now"}) {
+        SCOPED_TRACE(line);
+        expectErrorAt(std::string("10 dump\n") + line + "\n", 2);
+    }
+}
+
+TEST(ReplayScript, KeyNamesReadBackAsTheSameKey) {
+    for (int vk = 0; vk < 256; ++vk)
+        for (tk::Shortcut mods : {tk::Shortcut(0), tk::kShift, tk::kCtrl, tk::kAlt,
+                                  tk::Shortcut(tk::kShift | tk::kCtrl | tk::kAlt)}) {
+            const std::string name = keyName(std::uint8_t(vk), mods);
+            std::uint8_t back = 0;
+            tk::Shortcut backMods = 0;
+            ASSERT_TRUE(parseKeyName(name, back, backMods)) << name;
+            EXPECT_EQ(back, vk) << name;
+            EXPECT_EQ(backMods, mods) << name;
+        }
+    EXPECT_EQ(keyName('D', 0), "D");
+    EXPECT_EQ(keyName(116, 0), "F5");
+    EXPECT_EQ(keyName(97, tk::kShift), "shift+NUM1");
+    EXPECT_EQ(keyName(200, tk::kCtrl | tk::kAlt), "ctrl+alt+VK:200");
+}
+
+TEST(ReplayScript, AnyTextSurvivesAsOneToken) {
+    std::string every;
+    for (int c = 0; c < 256; ++c) every += char(c);
+    for (const std::string& text : {every, std::string("Invalid data found"), std::string("%#")}) {
+        const std::string token = encodeText(text);
+        Script s = parsed("0 music fail " + token + "\n");
+        ASSERT_EQ(s.commands.size(), 1u);
+        EXPECT_EQ(s.commands[0].text, text);
+    }
+    EXPECT_EQ(encodeText("No such file"), "No%20such%20file");
+}
+
 TEST(ReplayScript, EmptyScriptsAndDefaults) {
     for (const char* text : {"", "\n\n", "# only a comment", "   \t  \n# x\n"}) {
         Script s = parsed(text);

@@ -7,9 +7,11 @@
 // reading the replay tool's JSON back.
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -22,6 +24,8 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "tools/replay/json.h"
 
 namespace replay_test {
 
@@ -85,10 +89,11 @@ struct EnvChange {
 
 // Runs `command` (a program, found on PATH, and its first arguments) with `args` in the
 // folder `cwd`, feeding `input` on standard input, in this process's environment with
-// `env` applied.
+// `env` applied. With a timeout, a program still running then is killed (status -1).
 inline RunResult runProgram(const std::vector<std::string>& command,
                             const std::vector<std::string>& args, const std::string& input,
-                            const fs::path& cwd, const std::vector<EnvChange>& env = {}) {
+                            const fs::path& cwd, const std::vector<EnvChange>& env = {},
+                            int timeoutSeconds = 0) {
     TempDir io;
     const fs::path in = io.write("stdin", input);
     const fs::path out = io.path() / "stdout";
@@ -125,7 +130,16 @@ inline RunResult runProgram(const std::vector<std::string>& command,
         ::_exit(127);
     }
     int wstatus = 0;
-    while (::waitpid(pid, &wstatus, 0) < 0) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    for (;;) {
+        const pid_t done = ::waitpid(pid, &wstatus, timeoutSeconds > 0 ? WNOHANG : 0);
+        if (done == pid) break;
+        if (done == 0 && std::chrono::steady_clock::now() > deadline) {
+            ::kill(pid, SIGKILL);  // reaped on the next turn; the status tells
+            timeoutSeconds = 0;
+            continue;
+        }
+        if (done == 0) ::usleep(20'000);
     }
     RunResult r;
     r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
@@ -138,8 +152,8 @@ inline RunResult runProgram(const std::vector<std::string>& command,
 
 inline RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
                             const std::string& input, const fs::path& cwd,
-                            const std::vector<EnvChange>& env = {}) {
-    return runProgram(std::vector<std::string>{program}, args, input, cwd, env);
+                            const std::vector<EnvChange>& env = {}, int timeoutSeconds = 0) {
+    return runProgram(std::vector<std::string>{program}, args, input, cwd, env, timeoutSeconds);
 }
 
 // Runs the replay tool (replayCommand()) with `args` in the folder `cwd` (no music file
@@ -196,238 +210,7 @@ inline bool validUtf8(const std::string& s) {
     return true;
 }
 
-// A strict reader of the JSON the tool prints. Objects keep their members in order.
-struct Json {
-    enum class Type { Null, Bool, Number, String, Array, Object } type = Type::Null;
-    bool boolean = false;
-    double number = 0;
-    std::string string;
-    std::vector<Json> array;
-    std::vector<std::pair<std::string, Json>> members;
-
-    const Json& operator[](const std::string& key) const {
-        if (type != Type::Object) throw std::runtime_error("not an object, looking for " + key);
-        for (const auto& [k, v] : members)
-            if (k == key) return v;
-        throw std::runtime_error("no member " + key);
-    }
-    bool has(const std::string& key) const {
-        for (const auto& m : members)
-            if (m.first == key) return true;
-        return false;
-    }
-    std::vector<std::string> keys() const {
-        std::vector<std::string> k;
-        for (const auto& m : members) k.push_back(m.first);
-        return k;
-    }
-    long long integer() const {
-        if (type != Type::Number) throw std::runtime_error("not a number");
-        return static_cast<long long>(number);
-    }
-    bool truth() const {
-        if (type != Type::Bool) throw std::runtime_error("not a boolean");
-        return boolean;
-    }
-    const std::string& text() const {
-        if (type != Type::String) throw std::runtime_error("not a string");
-        return string;
-    }
-
-    static Json parse(const std::string& s) {
-        std::size_t pos = 0;
-        Json v = value(s, pos);
-        space(s, pos);
-        if (pos != s.size()) throw std::runtime_error("trailing text at " + std::to_string(pos));
-        return v;
-    }
-
-  private:
-    [[noreturn]] static void bad(const std::string& what, std::size_t pos) {
-        throw std::runtime_error("bad JSON: " + what + " at " + std::to_string(pos));
-    }
-    static void space(const std::string& s, std::size_t& pos) {
-        while (pos < s.size() &&
-               (s[pos] == ' ' || s[pos] == '\t' || s[pos] == '\n' || s[pos] == '\r'))
-            ++pos;
-    }
-    static void expect(const std::string& s, std::size_t& pos, char c) {
-        space(s, pos);
-        if (pos >= s.size() || s[pos] != c) bad(std::string("expected ") + c, pos);
-        ++pos;
-    }
-    static void utf8(std::string& out, std::uint32_t cp) {
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | (cp >> 6));
-            out += char(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += char(0xE0 | (cp >> 12));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xF0 | (cp >> 18));
-            out += char(0x80 | ((cp >> 12) & 0x3F));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        }
-    }
-    static std::uint32_t hex4(const std::string& s, std::size_t& pos) {
-        if (pos + 4 > s.size()) bad("short \\u escape", pos);
-        std::uint32_t v = 0;
-        for (int k = 0; k < 4; ++k) {
-            const char c = s[pos++];
-            v <<= 4;
-            if (c >= '0' && c <= '9')
-                v |= std::uint32_t(c - '0');
-            else if (c >= 'a' && c <= 'f')
-                v |= std::uint32_t(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F')
-                v |= std::uint32_t(c - 'A' + 10);
-            else
-                bad("bad hex digit", pos);
-        }
-        return v;
-    }
-    static std::string str(const std::string& s, std::size_t& pos) {
-        expect(s, pos, '"');
-        std::string out;
-        for (;;) {
-            if (pos >= s.size()) bad("unterminated string", pos);
-            const unsigned char c = static_cast<unsigned char>(s[pos++]);
-            if (c == '"') return out;
-            if (c < 0x20) bad("raw control character", pos);
-            if (c != '\\') {
-                out += char(c);
-                continue;
-            }
-            if (pos >= s.size()) bad("lone backslash", pos);
-            const char e = s[pos++];
-            switch (e) {
-                case '"':
-                    out += '"';
-                    break;
-                case '\\':
-                    out += '\\';
-                    break;
-                case '/':
-                    out += '/';
-                    break;
-                case 'b':
-                    out += '\b';
-                    break;
-                case 'f':
-                    out += '\f';
-                    break;
-                case 'n':
-                    out += '\n';
-                    break;
-                case 'r':
-                    out += '\r';
-                    break;
-                case 't':
-                    out += '\t';
-                    break;
-                case 'u': {
-                    std::uint32_t cp = hex4(s, pos);
-                    if (cp >= 0xD800 && cp <= 0xDBFF) {
-                        if (pos + 2 > s.size() || s[pos] != '\\' || s[pos + 1] != 'u')
-                            bad("lone surrogate", pos);
-                        pos += 2;
-                        const std::uint32_t lo = hex4(s, pos);
-                        if (lo < 0xDC00 || lo > 0xDFFF) bad("bad surrogate pair", pos);
-                        cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
-                    } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-                        bad("lone surrogate", pos);
-                    }
-                    utf8(out, cp);
-                    break;
-                }
-                default:
-                    bad("bad escape", pos);
-            }
-        }
-    }
-    static Json value(const std::string& s, std::size_t& pos) {
-        space(s, pos);
-        if (pos >= s.size()) bad("missing value", pos);
-        Json v;
-        const char c = s[pos];
-        if (c == '{') {
-            v.type = Type::Object;
-            ++pos;
-            space(s, pos);
-            if (pos < s.size() && s[pos] == '}') {
-                ++pos;
-                return v;
-            }
-            for (;;) {
-                std::string k = str(s, pos);
-                for (const auto& m : v.members)
-                    if (m.first == k) bad("duplicate key " + k, pos);
-                expect(s, pos, ':');
-                v.members.emplace_back(std::move(k), value(s, pos));
-                space(s, pos);
-                if (pos < s.size() && s[pos] == ',') {
-                    ++pos;
-                    continue;
-                }
-                expect(s, pos, '}');
-                return v;
-            }
-        }
-        if (c == '[') {
-            v.type = Type::Array;
-            ++pos;
-            space(s, pos);
-            if (pos < s.size() && s[pos] == ']') {
-                ++pos;
-                return v;
-            }
-            for (;;) {
-                v.array.push_back(value(s, pos));
-                space(s, pos);
-                if (pos < s.size() && s[pos] == ',') {
-                    ++pos;
-                    continue;
-                }
-                expect(s, pos, ']');
-                return v;
-            }
-        }
-        if (c == '"') {
-            v.type = Type::String;
-            v.string = str(s, pos);
-            return v;
-        }
-        if (s.compare(pos, 4, "true") == 0) {
-            v.type = Type::Bool;
-            v.boolean = true;
-            pos += 4;
-            return v;
-        }
-        if (s.compare(pos, 5, "false") == 0) {
-            v.type = Type::Bool;
-            pos += 5;
-            return v;
-        }
-        if (s.compare(pos, 4, "null") == 0) {
-            pos += 4;
-            return v;
-        }
-        // Numbers: the tool prints integers only.
-        const std::size_t start = pos;
-        if (pos < s.size() && s[pos] == '-') ++pos;
-        if (pos >= s.size() || s[pos] < '0' || s[pos] > '9') bad("unexpected character", pos);
-        if (s[pos] == '0' && pos + 1 < s.size() && s[pos + 1] >= '0' && s[pos + 1] <= '9')
-            bad("leading zero", pos);
-        while (pos < s.size() && s[pos] >= '0' && s[pos] <= '9') ++pos;
-        v.type = Type::Number;
-        v.number = std::stod(s.substr(start, pos - start));
-        return v;
-    }
-};
+using Json = brisco2::replay::Json;
 
 // Every line of the tool's output as a dump.
 inline std::vector<Json> dumps(const std::string& out) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -135,6 +136,24 @@ TEST(TimerRules, ALateTimerDeliversOneTickAndDropsMissedPeriods) {
     EXPECT_EQ(a.due(), 75 * tk::kMillisecond);  // one period after the tick it should have had
 }
 
+TEST(TimerRules, ATimerDestroyedDuringARoundCostsNoOtherTickOfIt) {
+    Rig r;
+    auto first = std::make_unique<tk::Timer>(r.sched, "first");
+    tk::Timer second(r.sched, "second"), third(r.sched, "third");
+    r.make(*first, 10);
+    r.make(third, 10);
+    second.setInterval(10);
+    // Due in the same round: the one already run goes, the later ones still tick.
+    second.setOnTimer([&](tk::Object* o) {
+        r.log.push_back(o->name());
+        first.reset();
+    });
+    r.clock.set(10 * tk::kMillisecond);
+    EXPECT_EQ(r.sched.runDue(), 3);  // one round
+    EXPECT_EQ(r.log, (Log{"first@10", "second", "third@10"}));
+    EXPECT_EQ(third.due(), 20 * tk::kMillisecond);
+}
+
 TEST(TimerRules, TicksDueTogetherGoInCreationOrder) {
     Rig r;
     tk::Timer c(r.sched, "c"), a(r.sched, "a"), b(r.sched, "b");
@@ -160,8 +179,27 @@ TEST(TimerRules, ARefusedPlatformTimerFailsTheChangeButKeepsTheValues) {
     } catch (const tk::Error& e) {
         EXPECT_STREQ(e.what(), tk::kNoTimerText);
     }
+    EXPECT_TRUE(errors.empty());  // outside a handler the caller gets it, not the sink
     EXPECT_TRUE(b.enabled());
     EXPECT_FALSE(b.armed());
+
+    // From a handler: the handler ends at the change and the failure is reported.
+    b.setEnabled(false);
+    a.setOnTimer([&](tk::Object*) {
+        b.setEnabled(true);
+        r.log.push_back("after the change");
+    });
+    r.runUntil(10);
+    EXPECT_EQ(errors, (std::vector<std::string>{tk::kNoTimerText}));
+    EXPECT_TRUE(r.log.empty());
+    EXPECT_TRUE(b.enabled());
+    EXPECT_FALSE(b.armed());
+    EXPECT_TRUE(a.armed());  // the failing handler's own timer ticks on
+    // b holds the value now: writing it again changes nothing, so nothing fails.
+    r.runUntil(20);
+    EXPECT_EQ(errors.size(), 1u);
+    EXPECT_EQ(r.log, (Log{"after the change"}));
+
     r.sched.setCapacity(0);
     b.setInterval(20);  // a later real change tries again
     EXPECT_TRUE(b.armed());
@@ -181,6 +219,28 @@ TEST(TimerRules, AHandlerMayReplaceItselfWhileItRuns) {
     });
     r.runUntil(20);
     EXPECT_EQ(r.log, (Log{"xxx", "a@20"}));
+}
+
+// What the twice-replacing handler below sees: kept outside it, since a destroyed
+// closure must not be read to find out that it was destroyed.
+std::weak_ptr<int> runningCapture;
+std::vector<std::string> replacedTwiceLog;
+
+TEST(TimerRules, AHandlerMayReplaceItselfTwiceWhileItRuns) {
+    Rig r;
+    tk::Timer a(r.sched, "a");
+    a.setInterval(10);
+    auto token = std::make_shared<int>(0);
+    runningCapture = token;
+    replacedTwiceLog.clear();
+    a.setOnTimer([&a, token = std::move(token)](tk::Object*) {
+        a.setOnTimer([](tk::Object*) { replacedTwiceLog.push_back("first"); });
+        a.setOnTimer([](tk::Object*) { replacedTwiceLog.push_back("second"); });
+        replacedTwiceLog.push_back(runningCapture.expired() ? "destroyed" : "alive");
+    });
+    r.runUntil(20);
+    EXPECT_EQ(replacedTwiceLog, (Log{"alive", "second"}));
+    EXPECT_TRUE(runningCapture.expired());  // let go once it returned
 }
 }  // namespace
 

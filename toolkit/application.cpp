@@ -22,7 +22,32 @@ void Application::addWindow(Window& w) {
     windows_.push_back(&w);
 }
 
+void Application::inputArrives(Input in) {
+    in.nested = inputDepth_ > 0 || scheduler_.delivering();
+    if (inputObserver_) inputObserver_->input(in);
+}
+
+void Application::setMouseCaptured(bool captured) {
+    if (captured == mouseCaptured_) return;
+    Input in;
+    in.kind = Input::Kind::MouseCapture;
+    in.captured = captured;
+    inputArrives(in);
+    mouseCaptured_ = captured;
+}
+
 bool Application::keyDown(Window& target, std::uint8_t virtualKey, Shortcut modifiers) {
+    Input in;
+    in.kind = Input::Kind::Key;
+    in.window = &target;
+    in.virtualKey = virtualKey;
+    in.modifiers = modifiers;
+    inputArrives(in);
+    ++inputDepth_;
+    struct Depth {
+        int& depth;
+        ~Depth() { --depth; }
+    } acting{inputDepth_};
     if (mouseCaptured_) return false;
     const Shortcut value = Shortcut(virtualKey | (modifiers & (kShift | kCtrl | kAlt)));
     MenuItem* match = target.menu() ? target.menu()->find(value) : nullptr;
@@ -69,11 +94,21 @@ void Application::report(const std::string& errorText, const std::string& source
 }
 
 void Application::closeReport(int id) {
-    for (Report& r : reports_)
-        if (r.id == id && r.open) {
-            r.open = false;
+    auto find = [&] {
+        return std::find_if(reports_.begin(), reports_.end(),
+                            [&](const Report& r) { return r.id == id && r.open; });
+    };
+    if (find() != reports_.end()) {
+        Input in;
+        in.kind = Input::Kind::ReportClosed;
+        in.reportId = id;
+        inputArrives(in);
+        // The ticks that ran first may have reported more: look again.
+        if (auto it = find(); it != reports_.end()) {
+            it->open = false;
             ++closed_;
         }
+    }
     forgetOldClosed();
 }
 
@@ -100,6 +135,10 @@ void Application::forgetOldClosed() {
 bool Application::userClose(Window& w) {
     if (!w.enabled()) return false;
     if (&w == mainWindow()) {
+        Input in;
+        in.kind = Input::Kind::Close;
+        in.window = &w;
+        inputArrives(in);
         quit_ = true;
         if (onQuit_) onQuit_();
         return true;

@@ -35,6 +35,34 @@ class ReportView {
     virtual void show(const Report& report) = 0;
 };
 
+enum class WindowState;
+
+// Something that reaches the game from outside its handlers: a key, the mouse taken or
+// let go, the user sizing a window or changing its state, a report closed, the main
+// window closed. Observed by a real event loop, which lets due ticks run first, and by
+// a recording.
+struct Input {
+    enum class Kind { Key, MouseCapture, Resize, State, ReportClosed, Close };
+    Kind kind = Kind::Key;
+    const Window* window = nullptr;  // key, resize, state, close
+    std::uint8_t virtualKey = 0;     // key
+    Shortcut modifiers = 0;          // key
+    bool captured = false;           // mouse capture
+    int width = 0, height = 0;       // resize: the outer size
+    WindowState state{};             // state
+    int reportId = 0;                // report closed
+    // Raised while a handler or another input is running (a window letting go of the
+    // mouse as a handler changes its border), not between them.
+    bool nested = false;
+};
+
+class InputObserver {
+  public:
+    virtual ~InputObserver() = default;
+    // Called before the input acts.
+    virtual void input(const Input& in) = 0;
+};
+
 // The application: its windows (the first added is the main window), the timer
 // queue, the key dispatch, and the default error report.
 class Application {
@@ -54,8 +82,13 @@ class Application {
     // A key-down reaching `target` (or one of its children): the shortcut dispatch.
     // Returns whether a menu consumed it.
     bool keyDown(Window& target, std::uint8_t virtualKey, Shortcut modifiers);
-    void setMouseCaptured(bool captured) { mouseCaptured_ = captured; }
+    void setMouseCaptured(bool captured);
     bool mouseCaptured() const { return mouseCaptured_; }
+
+    // Every input is shown to the observer before it acts (see Input). Windows report
+    // the user's changes to them through here.
+    void setInputObserver(InputObserver* observer) { inputObserver_ = observer; }
+    void inputArrives(Input in);
 
     // Runs fn; a failure escaping it becomes a default error report.
     void guarded(const std::function<void()>& fn);
@@ -86,6 +119,8 @@ class Application {
     std::string title_;
     std::vector<Window*> windows_;
     bool mouseCaptured_ = false;
+    InputObserver* inputObserver_ = nullptr;
+    int inputDepth_ = 0;  // inputs acting right now
     std::deque<Report> reports_;
     ReportView* view_ = nullptr;
     int nextReportId_ = 1;

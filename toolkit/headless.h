@@ -16,16 +16,19 @@ class FixedTextMetrics : public TextMetrics {
     Size measure(const Font& font, const std::string& text) const override;
 };
 
-// A window host without a screen: a fixed frame (4 px left, right and bottom and a
-// 23 px caption bar while sizeable, none while borderless), nothing painted.
+// A window host without a screen: a frame of 4 px left, right and bottom and a 23 px
+// caption bar while sizeable unless told otherwise, none while borderless; nothing
+// painted.
 class HeadlessHost : public WindowHost {
   public:
     static constexpr FrameExtents kSizeableFrame{4, 23, 4, 4};
     void windowChanged(Window&) override {}
     void contentChanged(Window&) override {}
-    FrameExtents frame(const Window& w) const override {
-        return w.border() == BorderStyle::Sizeable ? kSizeableFrame : FrameExtents{};
-    }
+    FrameExtents decoration(const Window&) const override { return decoration_; }
+    void setDecoration(FrameExtents f) { decoration_ = f; }
+
+  private:
+    FrameExtents decoration_ = kSizeableFrame;
 };
 
 // Reports are only recorded by the application; nothing is shown.

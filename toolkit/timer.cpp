@@ -35,8 +35,10 @@ void Timer::setInterval(std::uint32_t ms) {
 }
 
 void Timer::setOnTimer(Handler handler) {
-    // A handler that replaces itself must live until it returns.
-    if (scheduler_.running_ == this) retired_ = std::move(handler_);
+    // A handler that replaces itself must live until it returns. Only the first
+    // replacement in a run holds the running closure; a later one replaces a handler
+    // that is not running.
+    if (scheduler_.running_ == this && !retired_) retired_ = std::move(handler_);
     handler_ = std::move(handler);
     restart();
 }
@@ -55,7 +57,8 @@ void Scheduler::remove(Timer& t) {
     if (running_ == &t) running_ = nullptr;
     disarm(t);
     std::erase(all_, &t);
-    std::erase(round_, &t);
+    // runDue may be walking the round: leave a gap rather than move the rest under it.
+    std::replace(round_.begin(), round_.end(), &t, static_cast<Timer*>(nullptr));
 }
 
 void Scheduler::arm(Timer& t, Nanos due) {
@@ -95,8 +98,15 @@ int Scheduler::runDue() {
         for (std::size_t j = i; j > 0 && round_[j - 1]->due_ > round_[j]->due_; --j)
             std::swap(round_[j - 1], round_[j]);
     int ran = 0;
+    // Reset however the round ends, a handler's failure without a sink included.
+    struct Delivering {
+        bool& flag;
+        explicit Delivering(bool& f) : flag(f) { flag = true; }
+        ~Delivering() { flag = false; }
+    } delivering(delivering_);
     for (std::size_t i = 0; i < round_.size(); ++i) {
         Timer* t = round_[i];
+        if (!t) continue;                           // destroyed earlier this round
         if (!t->armed_ || t->due_ > now) continue;  // stopped or restarted earlier this round
         // Missed periods are dropped, never caught up.
         const Nanos late = clock_.now();

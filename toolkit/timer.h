@@ -67,7 +67,7 @@ class Timer : public Object {
     bool enabled_ = true;
     std::uint32_t interval_ = 1000;
     Handler handler_;
-    Handler retired_;  // a handler replaced while it runs
+    Handler retired_;  // the running handler, once something replaced it
     bool armed_ = false;
     Nanos due_ = 0;
 };
@@ -90,6 +90,8 @@ class Scheduler {
 
     // The earliest armed due time, if any timer is armed.
     std::optional<Nanos> nextDue() const;
+    // Whether runDue is delivering a round right now.
+    bool delivering() const { return delivering_; }
 
     // A failure escaping a handler goes here (a report, not a crash); the timer keeps
     // its settings and ticks again. Without a sink the failure propagates.
@@ -128,6 +130,7 @@ class Scheduler {
     std::function<void(Nanos)> wake_;
     TickObserver tickObserver_;
     Timer* running_ = nullptr;  // the timer whose handler runs now
+    bool delivering_ = false;
     std::size_t capacity_ = 0;
     std::uint64_t delivered_ = 0;
 };

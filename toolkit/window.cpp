@@ -23,6 +23,10 @@ const char* stateName(WindowState s) {
     return "?";
 }
 
+FrameExtents WindowHost::frame(const Window& w) const {
+    return w.border() == BorderStyle::None ? FrameExtents{} : decoration(w);
+}
+
 Window::Window(std::string name, Application& app)
     : Widget(std::move(name), WidgetKind::Window, nullptr), app_(app) {
     // Set here, not in Widget's constructor: there `this` is not a Window yet.
@@ -65,6 +69,12 @@ Widget* Window::find(const std::string& name) const {
 }
 
 void Window::userResized(int outerWidth, int outerHeight) {
+    Input in;
+    in.kind = Input::Kind::Resize;
+    in.window = this;
+    in.width = outerWidth;
+    in.height = outerHeight;
+    app_.inputArrives(in);
     echo_ = false;
     setWidth(outerWidth);
     setHeight(outerHeight);
@@ -80,6 +90,11 @@ void Window::userMoved(int left, int top) {
 }
 
 void Window::userStateChanged(WindowState s) {
+    Input in;
+    in.kind = Input::Kind::State;
+    in.window = this;
+    in.state = s;
+    app_.inputArrives(in);
     echo_ = false;
     setState(s);
     echo_ = true;

@@ -20,6 +20,7 @@ const char* stateName(WindowState s);
 
 struct FrameExtents {
     int left = 0, top = 0, right = 0, bottom = 0;
+    bool operator==(const FrameExtents&) const = default;
 };
 
 // The platform side of one top-level window: it shows the model and is told of changes.
@@ -30,8 +31,11 @@ class WindowHost {
     virtual void windowChanged(Window& w) = 0;
     // Something inside needs painting again.
     virtual void contentChanged(Window& w) = 0;
+    // The frame the platform puts around the window while it has a border (the window
+    // manager's decoration); all zero while none is known.
+    virtual FrameExtents decoration(const Window& w) const = 0;
     // The frame around the client area for the window's current border style.
-    virtual FrameExtents frame(const Window& w) const = 0;
+    FrameExtents frame(const Window& w) const;
 };
 
 // A top-level window. Left/top are the outer frame's screen position, width/height

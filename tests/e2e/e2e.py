@@ -200,13 +200,14 @@ class Session:
         out = self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check_rc=False)
         return "window id" in out
 
-    def start_game(self):
+    def start_game(self, args=()):
         if self.music:
             shutil.copy(self.music, os.path.join(self.folder, "Brisco.wma"))
         env = dict(self.env)
         env.update(self.extra_env)
         self.game_log = open(os.path.join(self.artifacts, "game.log"), "w")
-        self.game = self._spawn([self.game_path], env=env, cwd=self.folder, stdout=self.game_log)
+        self.game = self._spawn([self.game_path] + list(args), env=env, cwd=self.folder,
+                                stdout=self.game_log)
         self.started = time.monotonic()
         return self.game
 
@@ -314,6 +315,7 @@ def main(run):
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--music")
     parser.add_argument("--pictures")
+    parser.add_argument("--replay")
     args = parser.parse_args()
     missing = missing_tools()
     if missing:

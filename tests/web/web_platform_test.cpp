@@ -52,8 +52,17 @@ void tkw_arm_wake(double delayMs) {
 void tkw_window_update(int window, const char* caption, int fl, int ft, int fr, int fb, int state,
                        int enabled, int visible, int left, int top, int width, int height,
                        int icon) {
-    page.updates.push_back({window, caption, {fl, ft, fr, fb}, state, enabled, visible, left, top,
-                            width, height, icon});
+    page.updates.push_back({window,
+                            caption,
+                            {fl, ft, fr, fb},
+                            state,
+                            enabled,
+                            visible,
+                            left,
+                            top,
+                            width,
+                            height,
+                            icon});
 }
 void tkw_request_frame(int window) {
     page.frames.push_back(window);

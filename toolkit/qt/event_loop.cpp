@@ -6,9 +6,11 @@
 #include <sys/timerfd.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QSocketNotifier>
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
@@ -31,8 +33,8 @@ void RealClock::start() {
     started_ = true;
 }
 
-RealTimerDriver::RealTimerDriver(Scheduler& scheduler, RealClock& clock)
-    : scheduler_(scheduler), clock_(clock) {
+RealTimerDriver::RealTimerDriver(RealLoop& loop, RealClock& clock)
+    : loop_(loop), scheduler_(loop.scheduler()), clock_(clock) {
     fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ < 0) throw std::runtime_error(std::string("timerfd_create: ") + std::strerror(errno));
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
@@ -40,8 +42,17 @@ RealTimerDriver::RealTimerDriver(Scheduler& scheduler, RealClock& clock)
                      [this] { wake(); });
     // A timer armed earlier than the wake-up we hold must wake us sooner.
     scheduler_.setWakeListener([this](Nanos due) {
-        if (started_ && !inRound_ && (!deadline_ || due < *deadline_)) arm(due);
+        if (!started_ || inRound_ || (deadline_ && due >= *deadline_)) return;
+        try {
+            arm(due);
+        } catch (const std::exception& e) {
+            failed(e);
+        }
     });
+    onFailure_ = [](const std::string& text) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        QCoreApplication::exit(1);
+    };
 }
 
 RealTimerDriver::~RealTimerDriver() {
@@ -52,17 +63,20 @@ RealTimerDriver::~RealTimerDriver() {
 
 void RealTimerDriver::start() {
     started_ = true;
-    rearm();
+    if (auto due = scheduler_.nextDue()) arm(*due);
 }
 
 void RealTimerDriver::rearm() {
     if (!started_) return;
-    if (auto due = scheduler_.nextDue()) {
-        arm(*due);
-    } else {
-        itimerspec off{};
-        timerfd_settime(fd_, 0, &off, nullptr);
-        deadline_.reset();
+    try {
+        if (auto due = scheduler_.nextDue()) {
+            arm(*due);
+        } else {
+            setDeadline(itimerspec{}, 0);
+            deadline_.reset();
+        }
+    } catch (const std::exception& e) {
+        failed(e);
     }
 }
 
@@ -73,8 +87,20 @@ void RealTimerDriver::arm(Nanos due) {
     itimerspec deadline{};
     deadline.it_value.tv_sec = time_t(at / 1'000'000'000);
     deadline.it_value.tv_nsec = long(at % 1'000'000'000);
-    timerfd_settime(fd_, TFD_TIMER_ABSTIME, &deadline, nullptr);
+    setDeadline(deadline, TFD_TIMER_ABSTIME);
     deadline_ = due;
+}
+
+void RealTimerDriver::setDeadline(const itimerspec& value, int flags) {
+    if (timerfd_settime(fd_, flags, &value, nullptr) != 0)
+        throw std::runtime_error(std::string("timerfd_settime: ") + std::strerror(errno));
+}
+
+void RealTimerDriver::failed(const std::exception& e) {
+    // No wake-up is armed any more: every timer would stand still without a word.
+    deadline_.reset();
+    started_ = false;
+    if (onFailure_) onFailure_(e.what());
 }
 
 void RealTimerDriver::wake() {
@@ -85,7 +111,7 @@ void RealTimerDriver::wake() {
     deadline_.reset();
     // What the handlers arm is looked at once, after the round.
     inRound_ = true;
-    scheduler_.runDue();
+    loop_.wake();
     inRound_ = false;
     rearm();
 }

@@ -3,12 +3,17 @@
 
 #pragma once
 
+#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <string>
 
+#include "toolkit/loop.h"
 #include "toolkit/timer.h"
 
 class QSocketNotifier;
+struct itimerspec;
 
 namespace tk::qt {
 
@@ -28,12 +33,17 @@ class RealClock : public Clock {
     Nanos origin_ = 0;
 };
 
-// Serves a scheduler from the Qt event loop: one timerfd, armed for the exact
-// deadline of the earliest due tick and watched by a socket notifier, so ticks are
-// not rounded to whole milliseconds. Every wake-up delivers one round of due ticks.
+// Wakes a real loop from the Qt event loop: one timerfd, armed for the deadline of the
+// earliest due tick on the monotonic clock and watched by a socket notifier. Every
+// wake-up delivers one round of due ticks (RealLoop::wake).
+//
+// Creating the timerfd and arming the first wake-up (start) throw std::runtime_error.
+// Later, when the loop can no longer be woken, the timers would stand still for good:
+// the failure handler is told, which by default writes the error to standard error
+// and ends the event loop with status 1.
 class RealTimerDriver {
   public:
-    RealTimerDriver(Scheduler& scheduler, RealClock& clock);
+    RealTimerDriver(RealLoop& loop, RealClock& clock);
     ~RealTimerDriver();
     RealTimerDriver(const RealTimerDriver&) = delete;
     RealTimerDriver& operator=(const RealTimerDriver&) = delete;
@@ -42,14 +52,20 @@ class RealTimerDriver {
     void start();
     // Arms the wake-up for the earliest due tick, or disarms it when none is due.
     void rearm();
+    void setFailureHandler(std::function<void(const std::string&)> fn) {
+        onFailure_ = std::move(fn);
+    }
 
     std::optional<Nanos> deadline() const { return deadline_; }
     std::uint64_t wakeups() const { return wakeups_; }
 
   private:
     void arm(Nanos due);
+    void setDeadline(const itimerspec& value, int flags);
     void wake();
+    void failed(const std::exception& e);
 
+    RealLoop& loop_;
     Scheduler& scheduler_;
     RealClock& clock_;
     int fd_ = -1;
@@ -58,6 +74,7 @@ class RealTimerDriver {
     bool started_ = false;
     bool inRound_ = false;
     std::uint64_t wakeups_ = 0;
+    std::function<void(const std::string&)> onFailure_;
 };
 
 }  // namespace tk::qt

@@ -134,10 +134,15 @@ void QtWindowHost::contentChanged(Window&) {
     scheduleFrame();
 }
 
-FrameExtents QtWindowHost::frame(const Window&) const {
-    // The frame the platform really has: a border change may still be waiting.
-    if (applied_.border == BorderStyle::None) return {};
+FrameExtents QtWindowHost::decoration(const Window&) const {
     return sizeableFrame_.value_or(FrameExtents{});
+}
+
+FrameExtents QtWindowHost::platformFrame() const {
+    // The frame the platform really has: a border change may still be waiting. The game
+    // measures by the border it set (frame()); the window is sized by this one.
+    if (applied_.border == BorderStyle::None) return {};
+    return decoration(window_);
 }
 
 void QtWindowHost::applyAll() {
@@ -229,7 +234,7 @@ void QtWindowHost::applyGeometry() {
 }
 
 QSize QtWindowHost::clientSize() const {
-    const FrameExtents f = frame(window_);
+    const FrameExtents f = platformFrame();
     return QSize(std::max(1, window_.width() - f.left - f.right),
                  std::max(1, window_.height() - f.top - f.bottom));
 }
@@ -361,7 +366,7 @@ void QtWindowHost::userResize(QSize client) {
         fromQt(widget_->windowState()) != WindowState::Normal || frameWatch_.isActive() ||
         restoring_ || recentlyRequested(client))
         return;
-    const FrameExtents f = frame(window_);
+    const FrameExtents f = platformFrame();
     const int w = client.width() + f.left + f.right;
     const int h = client.height() + f.top + f.bottom;
     if (w == window_.width() && h == window_.height()) return;

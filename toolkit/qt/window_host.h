@@ -35,7 +35,7 @@ class QtWindowHost : public QObject, public WindowHost {
 
     void windowChanged(Window& w) override;
     void contentChanged(Window& w) override;
-    FrameExtents frame(const Window& w) const override;
+    FrameExtents decoration(const Window& w) const override;
 
     // Called after every key the window offered to the key dispatch, so the timer
     // wake-up can follow what the handler armed.
@@ -72,6 +72,7 @@ class QtWindowHost : public QObject, public WindowHost {
     void watchTick();
     void readFrame();
     QMargins margins() const;
+    FrameExtents platformFrame() const;
     bool recentlyRequested(QSize client) const;
     bool recentlyRequested(QPoint pos) const;
 

@@ -26,8 +26,9 @@ void WebWindowHost::contentChanged(Window&) {
     tkw_request_frame(id_);
 }
 
-FrameExtents WebWindowHost::frame(const Window& w) const {
-    return w.border() == BorderStyle::Sizeable ? kSizeableFrame : FrameExtents{};
+FrameExtents WebWindowHost::decoration(const Window&) const {
+    // The page draws the same frame for every window with a border.
+    return kSizeableFrame;
 }
 
 void WebWindowHost::push() {

@@ -26,7 +26,7 @@ class WebWindowHost : public WindowHost {
 
     void windowChanged(Window& w) override;
     void contentChanged(Window& w) override;
-    FrameExtents frame(const Window& w) const override;
+    FrameExtents decoration(const Window& w) const override;
 
     Window& window() const { return window_; }
     int id() const { return id_; }

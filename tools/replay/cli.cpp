@@ -3,9 +3,12 @@
 
 #include "tools/replay/cli.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "tools/replay/compare.h"
 #include "tools/replay/runner.h"
 #include "tools/replay/script.h"
 
@@ -13,7 +16,7 @@ namespace brisco2::replay {
 
 namespace {
 
-constexpr const char* kUsageLine = "usage: brisco2-replay [SCRIPT]";
+constexpr const char* kUsageLine = "usage: brisco2-replay [SCRIPT] | --verify RECORDING";
 
 void printHelp() {
     std::printf(
@@ -27,18 +30,32 @@ void printHelp() {
         "  T key KEY [form2]   a key-down to the main window (or the second window)\n"
         "  T mouse-down        mouse capture on: every key-down is dropped\n"
         "  T mouse-up          mouse capture off\n"
-        "  T resize W H        the user sizes the main window to outer W x H (%d..%d each)\n"
-        "  T maximize | T minimize | T restore\n"
-        "  T dismiss           close the oldest open error report\n"
+        "  T resize W H [form2]  the user sizes a window to outer W x H (%d..%d each)\n"
+        "  T maximize [form2] | T minimize [form2] | T restore [form2]\n"
+        "  T dismiss [N]       close report N (from 1, in the order shown), else the oldest\n"
         "  T dump              print the state as one JSON object on one line\n"
         "  T end               run on until T and stop; nothing may follow it\n"
+        "What brisco2 --record adds, so that a real session replays exactly:\n"
+        "  T late D            the round of ticks due at D (before T) came late, at T\n"
+        "  T frame L T R B     the window manager's frame around a window with a border\n"
+        "                      (%d..%d each side)\n"
+        "  T music ok | T music fail [TEXT]   the answer to the next open of the music,\n"
+        "                      in order; TEXT with %%XX for blanks, '#', '%%' and non-ASCII\n"
         "KEY: [shift+][ctrl+][alt+]NAME; NAME (any case) is A..Z, 0..9, NUM0..NUM9, F1..F12,\n"
         "SPACE, ENTER, ESC, LEFT, RIGHT, UP, DOWN or VK:N (N 0..255).\n"
         "At time T every tick due at or before T comes first, then the command.\n"
         "\n"
         "Exit status: 0 after the script ran; 2 when it cannot be read or is malformed\n"
-        "(nothing runs, one line 'SCRIPT:LINE: message' on standard error).\n",
-        kUsageLine, static_cast<long long>(kMaxTimeMs), kMinWindowSize, kMaxWindowSize);
+        "(nothing runs, one line 'SCRIPT:LINE: message' on standard error).\n"
+        "\n"
+        "--verify RECORDING: replays a recording of brisco2 --record and compares its last\n"
+        "dump with RECORDING.final.json, the state the real session closed in, field by\n"
+        "field. Left out: the sizes of captioned widgets (fonts), media.playing (the sound\n"
+        "device) and the texts of reports. Prints the verdict and every field that\n"
+        "differs; exit status 0 when none does, 1 when some do, 2 when either file cannot\n"
+        "be read.\n",
+        kUsageLine, static_cast<long long>(kMaxTimeMs), kMinWindowSize, kMaxWindowSize, 0,
+        kMaxFrame);
 }
 
 int usageError(const std::string& what) {
@@ -47,11 +64,65 @@ int usageError(const std::string& what) {
     return 2;
 }
 
+// The state a recording closed in, from RECORDING.final.json.
+bool readFinal(const std::string& path, Json& out, std::string& error) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        error = path + ": cannot open: " + std::strerror(errno);
+        return false;
+    }
+    std::string text;
+    char buf[1 << 16];
+    for (std::size_t got; (got = std::fread(buf, 1, sizeof buf, f)) > 0;) text.append(buf, got);
+    const bool failed = std::ferror(f) != 0;
+    std::fclose(f);
+    if (failed) {
+        error = path + ": cannot read";
+        return false;
+    }
+    try {
+        out = Json::parse(text);
+    } catch (const std::exception& e) {
+        error = path + ": " + e.what();
+        return false;
+    }
+    return true;
+}
+
+// --verify: the last dump against the recorded final state. Returns the exit status.
+int verify(const std::string& script, const std::string& lastDump) {
+    const std::string finalPath = script + ".final.json";
+    Json expected;
+    std::string error;
+    if (!readFinal(finalPath, expected, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+    if (lastDump.empty()) {
+        std::fprintf(stderr, "%s: no dump to compare; a recording ends with one\n", script.c_str());
+        return 2;
+    }
+    Json actual = Json::parse(lastDump);
+    dropMachineFields(expected, Leave{.reportTexts = true});
+    dropMachineFields(actual, Leave{.reportTexts = true});
+    const auto diff = differences(expected, actual);
+    if (diff.empty()) {
+        std::printf("%s: replays to the recorded state at %s ms\n", script.c_str(),
+                    expected.has("t") ? expected["t"].str().c_str() : "?");
+        return 0;
+    }
+    std::printf("%s: the replay differs from %s in %zu field%s:\n", script.c_str(),
+                finalPath.c_str(), diff.size(), diff.size() == 1 ? "" : "s");
+    for (const std::string& d : diff) std::printf("  %s\n", d.c_str());
+    return 1;
+}
+
 }  // namespace
 
 int replayMain(int argc, char** argv, const Platform& platform) {
     const char* pathArg = nullptr;
     bool optionsDone = false;
+    bool verifying = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (!optionsDone && arg == "--") {
@@ -59,6 +130,8 @@ int replayMain(int argc, char** argv, const Platform& platform) {
         } else if (!optionsDone && (arg == "-h" || arg == "--help")) {
             printHelp();
             return 0;
+        } else if (!optionsDone && arg == "--verify") {
+            verifying = true;
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
             return usageError("unknown option '" + arg + "'");
         } else if (pathArg) {
@@ -67,6 +140,8 @@ int replayMain(int argc, char** argv, const Platform& platform) {
             pathArg = argv[i];
         }
     }
+    if (verifying && (!pathArg || std::string(pathArg) == "-"))
+        return usageError("--verify needs a recording file");
     const std::string path = pathArg ? pathArg : "-";
 
     // The whole script is checked before the game starts.
@@ -81,18 +156,24 @@ int replayMain(int argc, char** argv, const Platform& platform) {
         platform.metrics ? platform.metrics() : nullptr;
     Session::Options options;
     options.seed = script.seed;
-    options.media = platform.media;
+    options.media = recordedMusic(script, platform.media);
     options.metrics = metrics.get();
     Session session(std::move(options));
 
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
-    runScript(script, session, [](const std::string& line) {
+    std::string lastDump;
+    runScript(script, session, [&](const std::string& line) {
+        if (verifying) {
+            lastDump = line;
+            return;
+        }
         std::fwrite(line.data(), 1, line.size(), stdout);
         std::fputc('\n', stdout);
     });
+    const int status = verifying ? verify(path, lastDump) : 0;
     std::fflush(stdout);
-    return 0;
+    return status;
 }
 
 }  // namespace brisco2::replay

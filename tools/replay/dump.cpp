@@ -100,14 +100,18 @@ void appendJsonString(std::string& out, std::string_view text) {
 }
 
 void appendDump(std::string& out, Session& session) {
-    TForm1& f = session.form1();
-    tk::Form& w1 = session.window1();
-    tk::Form& w2 = session.window2();
+    appendDump(out, session.game(), session.app(), session.nowMs());
+}
+
+void appendDump(std::string& out, const Game& game, const tk::Application& app, std::int64_t ms) {
+    const TForm1& f = game.Form1;
+    const tk::Form& w1 = game.Form1.form();
+    const tk::Form& w2 = game.Form2.form();
     bool first = true;
 
     out += '{';
     appendKey(out, first, "t");
-    appendInt(out, session.nowMs());
+    appendInt(out, ms);
 
     appendKey(out, first, "globals");
     {
@@ -227,7 +231,7 @@ void appendDump(std::string& out, Session& session) {
     appendKey(out, first, "reports");
     out += '[';
     bool firstReport = true;
-    for (const tk::Report& r : session.app().reports()) {
+    for (const tk::Report& r : app.reports()) {
         if (!firstReport) out += ',';
         firstReport = false;
         out += "{\"caption\":";

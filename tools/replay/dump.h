@@ -6,15 +6,23 @@
 #include <string>
 #include <string_view>
 
+#include <cstdint>
+
+namespace tk {
+class Application;
+}
+
 namespace brisco2 {
 class Session;
-}
+struct Game;
+}  // namespace brisco2
 
 namespace brisco2::replay {
 
-// The state of a session as one JSON object on one line (no newline at the end): the
-// time, the globals, every timer of both windows, every widget and menu item of the
+// The state of a game at `ms` as one JSON object on one line (no newline at the end):
+// the time, the globals, every timer of both windows, every widget and menu item of the
 // main window, both windows, the music player and every report so far.
+void appendDump(std::string& out, const Game& game, const tk::Application& app, std::int64_t ms);
 void appendDump(std::string& out, Session& session);
 
 // `text` as a JSON string literal. Valid UTF-8 is kept; a byte that is not part of a

@@ -11,10 +11,16 @@
 
 namespace brisco2::replay {
 
+// The music device of a recorded session: it answers each open with the next `music`
+// answer of the script, in order, and plays nothing. Once they are used up (or when the
+// script has none) `fallback` answers.
+MediaFactory recordedMusic(const Script& script, MediaFactory fallback);
+
 // Runs a checked script on a session that stands at 0 ms. At each command's time every
 // tick due at or before it is delivered first, then the command runs; commands of the
-// same time run in file order. Each dump is handed to `onDump` as one line without
-// its newline.
+// same time run in file order. `late` delivers its round instead (Session::deliverLate);
+// `music` answers were handed to the device when the session was made
+// (recordedMusic). Each dump is handed to `onDump` as one line without its newline.
 void runScript(const Script& script, Session& session,
                const std::function<void(const std::string&)>& onDump);
 

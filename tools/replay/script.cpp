@@ -15,6 +15,9 @@ namespace brisco2::replay {
 
 namespace {
 
+// The most tokens a line may hold that the parser looks at: one more than the longest
+// command ("T frame L T R B") has.
+constexpr std::size_t kMaxTokens = 7;
 // Whole scripts are held in memory; this keeps an endless standard input from taking
 // all of it.
 constexpr std::size_t kMaxScriptBytes = std::size_t(256) << 20;
@@ -62,9 +65,36 @@ Num parseUnsigned(std::string_view s, std::uint64_t max, std::uint64_t& value) {
 
 bool isCommandName(std::string_view s) {
     for (const char* c : {"key", "mouse-down", "mouse-up", "resize", "maximize", "minimize",
-                          "restore", "dismiss", "dump", "end"})
+                          "restore", "dismiss", "dump", "end", "late", "frame", "music"})
         if (s == c) return true;
     return false;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The bytes a token of encodeText stands for; false for a malformed one.
+bool decodeText(std::string_view token, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < token.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(token[i]);
+        if (c < 0x21 || c > 0x7e) return false;
+        if (c != '%') {
+            out += char(c);
+            continue;
+        }
+        if (i + 2 >= token.size()) return false;
+        const int hi = hexDigit(token[i + 1]);
+        const int lo = hexDigit(token[i + 2]);
+        if (hi < 0 || lo < 0) return false;
+        out += char(hi * 16 + lo);
+        i += 2;
+    }
+    return true;
 }
 
 class Parser {
@@ -98,11 +128,11 @@ class Parser {
     }
 
     bool parseLine(std::string_view body, int line) {
-        // At most five tokens matter: one more than the longest command has.
-        std::string_view tok[5];
+        // At most seven tokens matter: one more than the longest command has.
+        std::string_view tok[kMaxTokens];
         std::size_t n = 0;
         std::size_t i = 0;
-        while (n < 5) {
+        while (n < kMaxTokens) {
             while (i < body.size() && isBlank(body[i])) ++i;
             if (i == body.size()) break;
             const std::size_t start = i;
@@ -155,18 +185,67 @@ class Parser {
             if (!parseSize(tok[2], "width", c.width) || !parseSize(tok[3], "height", c.height))
                 return false;
             want = 4;
+            if (!parseWindow(tok, n, want, c)) return false;
         } else if (cmd == "mouse-down") {
             c.op = Op::MouseDown;
         } else if (cmd == "mouse-up") {
             c.op = Op::MouseUp;
-        } else if (cmd == "maximize") {
-            c.op = Op::Maximize;
-        } else if (cmd == "minimize") {
-            c.op = Op::Minimize;
-        } else if (cmd == "restore") {
-            c.op = Op::Restore;
+        } else if (cmd == "maximize" || cmd == "minimize" || cmd == "restore") {
+            c.op = cmd == "maximize"   ? Op::Maximize
+                   : cmd == "minimize" ? Op::Minimize
+                                       : Op::Restore;
+            if (!parseWindow(tok, n, want, c)) return false;
         } else if (cmd == "dismiss") {
             c.op = Op::Dismiss;
+            if (n >= 3) {
+                std::uint64_t id = 0;
+                if (parseUnsigned(tok[2], std::numeric_limits<int>::max(), id) != Num::Ok ||
+                    id == 0)
+                    return fail("bad report number " + quote(tok[2]) + ": expected 1.." +
+                                std::to_string(std::numeric_limits<int>::max()));
+                c.reportId = int(id);
+                want = 3;
+            }
+        } else if (cmd == "late") {
+            c.op = Op::Late;
+            if (n < 3) return fail("'late' needs the time its round was due");
+            std::uint64_t due = 0;
+            if (parseUnsigned(tok[2], std::uint64_t(kMaxTimeMs), due) != Num::Ok)
+                return fail("bad due time " + quote(tok[2]) +
+                            ": expected a non-negative number of milliseconds");
+            if (std::int64_t(due) >= c.timeMs)
+                return fail("a round due at " + std::to_string(due) + " is not late at " +
+                            std::to_string(c.timeMs));
+            if (std::int64_t(due) < lastTime_)
+                return fail("due time " + std::to_string(due) +
+                            " is before the previous command's time " + std::to_string(lastTime_));
+            c.dueMs = std::int64_t(due);
+            want = 3;
+        } else if (cmd == "frame") {
+            c.op = Op::Frame;
+            if (n < 6) return fail("'frame' needs left, top, right and bottom");
+            int* sides[] = {&c.frame.left, &c.frame.top, &c.frame.right, &c.frame.bottom};
+            const char* names[] = {"left", "top", "right", "bottom"};
+            for (int k = 0; k < 4; ++k) {
+                std::uint64_t v = 0;
+                if (parseUnsigned(tok[2 + k], kMaxFrame, v) != Num::Ok)
+                    return fail(std::string("bad frame ") + names[k] + " " + quote(tok[2 + k]) +
+                                ": expected 0.." + std::to_string(kMaxFrame));
+                *sides[k] = int(v);
+            }
+            want = 6;
+        } else if (cmd == "music") {
+            c.op = Op::Music;
+            if (n < 3 || (tok[2] != "ok" && tok[2] != "fail"))
+                return fail("'music' needs 'ok' or 'fail'");
+            c.musicOk = tok[2] == "ok";
+            want = 3;
+            if (!c.musicOk && n >= 4) {
+                if (!decodeText(tok[3], c.text))
+                    return fail("bad text " + quote(tok[3]) +
+                                ": printable characters and %XX escapes only");
+                want = 4;
+            }
         } else if (cmd == "dump") {
             c.op = Op::Dump;
         } else if (cmd == "end") {
@@ -201,6 +280,17 @@ class Parser {
         if (n > 2) return fail("unexpected " + quote(tok[2]) + " after 'seed'");
         out_.seed = std::uint32_t(v);
         seen_ = true;
+        return true;
+    }
+
+    // An optional "form2" at tok[want]: the command is for the second window.
+    bool parseWindow(const std::string_view* tok, std::size_t n, std::size_t& want, Command& c) {
+        if (n <= want) return true;
+        if (tok[want] != "form2")
+            return fail("unexpected " + quote(tok[want]) + " after '" + std::string(tok[1]) +
+                        "' (only 'form2')");
+        c.toForm2 = true;
+        ++want;
         return true;
     }
 
@@ -254,6 +344,38 @@ bool parseKeyName(std::string_view text, std::uint8_t& vk, tk::Shortcut& modifie
     vk = std::uint8_t(code);
     modifiers = mods;
     return true;
+}
+
+std::string keyName(std::uint8_t vk, tk::Shortcut modifiers) {
+    std::string name;
+    if (modifiers & tk::kShift) name += "shift+";
+    if (modifiers & tk::kCtrl) name += "ctrl+";
+    if (modifiers & tk::kAlt) name += "alt+";
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return name + char(vk);
+    if (vk >= 96 && vk <= 105) return name + "NUM" + char('0' + (vk - 96));
+    if (vk >= 112 && vk <= 123) return name + "F" + std::to_string(vk - 111);
+    static const std::pair<int, const char*> named[] = {{32, "SPACE"}, {13, "ENTER"}, {27, "ESC"},
+                                                        {37, "LEFT"},  {38, "UP"},    {39, "RIGHT"},
+                                                        {40, "DOWN"}};
+    for (const auto& [code, text] : named)
+        if (code == vk) return name + text;
+    return name + "VK:" + std::to_string(vk);
+}
+
+std::string encodeText(std::string_view text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if (c > 0x20 && c < 0x7f && c != '%' && c != '#') {
+            out += ch;
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
 }
 
 bool parseScript(std::string_view text, const std::string& name, Script& out, std::string& error) {

@@ -3,6 +3,8 @@
 
 #include "tools/replay/session.h"
 
+#include <stdexcept>
+
 #include "tools/replay/script.h"
 
 namespace brisco2 {
@@ -32,16 +34,23 @@ void Session::runUntil(std::int64_t ms) {
     if (end > clock_.now()) clock_.set(end);
 }
 
+void Session::deliverLate(std::int64_t dueMs, std::int64_t atMs) {
+    runUntil(dueMs - 1);
+    const tk::Nanos at = atMs * tk::kMillisecond;
+    if (at > clock_.now()) clock_.set(at);
+    app_->scheduler().runDue();
+}
+
 void Session::keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2) {
     app_->keyDown(toForm2 ? static_cast<tk::Window&>(window2()) : window1(), vk, modifiers);
 }
 
-bool Session::key(const std::string& name, bool toForm2) {
+void Session::key(const std::string& name, bool toForm2) {
     std::uint8_t vk = 0;
     tk::Shortcut mods = 0;
-    if (!replay::parseKeyName(name, vk, mods)) return false;
+    if (!replay::parseKeyName(name, vk, mods))
+        throw std::invalid_argument("no key is named '" + name + "'");
     keyCode(vk, mods, toForm2);
-    return true;
 }
 
 }  // namespace brisco2

@@ -27,11 +27,16 @@ class Session {
 
     // Delivers every tick due at or before t (ms), in time order, then stands at t.
     void runUntil(std::int64_t ms);
+    // A round that a real loop delivered late: every tick due before `dueMs` as usual,
+    // then one round at `atMs` of every tick due by then.
+    void deliverLate(std::int64_t dueMs, std::int64_t atMs);
     void advance(std::int64_t ms) { runUntil(nowMs() + ms); }
     std::int64_t nowMs() const { return clock_.now() / tk::kMillisecond; }
 
-    // A key-down by name ("D", "shift+D", "F5", "NUM1", "VK:68"); false for a bad name.
-    bool key(const std::string& name, bool toForm2 = false);
+    // A key-down by name ("D", "shift+D", "F5", "NUM1", "VK:68"). A name that names no
+    // key throws std::invalid_argument: a misspelt key must not pass for one that does
+    // nothing.
+    void key(const std::string& name, bool toForm2 = false);
     void keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2 = false);
 
     tk::Application& app() { return *app_; }
@@ -39,6 +44,9 @@ class Session {
     TForm2& form2() { return game_->Form2; }
     tk::Form& window1() { return game_->Form1.form(); }
     tk::Form& window2() { return game_->Form2.form(); }
+    Game& game() { return *game_; }
+    // The screen both windows are on: its window manager's frame can be set.
+    tk::HeadlessHost& host() { return host_; }
 
   private:
     tk::SimClock clock_;

@@ -1,0 +1,167 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// The real event loop's timing without the platform: the game's whole-millisecond
+// time, rounds delivered late, inputs that let due ticks run first, and what a
+// recording is told of it. Driven by a simulated "real" clock.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "toolkit/headless.h"
+#include "toolkit/loop.h"
+#include "toolkit/window.h"
+
+namespace {
+
+constexpr tk::Nanos ms(double v) {
+    return tk::Nanos(v * double(tk::kMillisecond));
+}
+
+struct Seen : tk::LoopObserver {
+    std::vector<std::string> log;
+    void roundBegins(tk::Nanos at, tk::Nanos due) override {
+        log.push_back("round@" + std::to_string(at / tk::kMillisecond) + " due " +
+                      std::to_string(due / tk::kMillisecond));
+    }
+    void inputArrives(tk::Nanos at, const tk::Input& in) override {
+        log.push_back("input" + std::to_string(int(in.kind)) + "@" +
+                      std::to_string(at / tk::kMillisecond) + (in.nested ? " nested" : ""));
+    }
+};
+
+struct Rig {
+    tk::SimClock real;
+    tk::LoopClock clock{real};
+    tk::FixedTextMetrics metrics;
+    tk::Application app{clock, metrics, "t"};
+    tk::Window window{"w", app};
+    tk::RealLoop loop{app, clock};
+    Seen seen;
+    Rig() { loop.setObserver(&seen); }
+
+    void logTicks(tk::Timer& t, std::uint32_t interval) {
+        t.setInterval(interval);
+        t.setOnTimer([this](tk::Object* o) {
+            seen.log.push_back(o->name() + "@" + std::to_string(clock.now() / tk::kMillisecond));
+        });
+    }
+};
+
+using Log = std::vector<std::string>;
+
+}  // namespace
+
+TEST(LoopTiming, TheGameSeesWholeMillisecondsThatStandStillBetweenEvents) {
+    tk::SimClock real;
+    tk::LoopClock clock(real);
+    real.set(ms(12.9));
+    EXPECT_EQ(clock.now(), 0);  // not moved yet
+    EXPECT_EQ(clock.advance(), ms(12));
+    real.set(ms(13.5));
+    EXPECT_EQ(clock.now(), ms(12));
+    EXPECT_EQ(clock.advance(), ms(13));
+    real.set(ms(5));  // a real clock going back moves nothing
+    EXPECT_EQ(clock.advance(), ms(13));
+}
+
+TEST(LoopTiming, AWakeUpWithinTheDueMillisecondIsOnTimeALaterOneIsOneLateRound) {
+    Rig r;
+    tk::Timer a(r.app.scheduler(), "a"), b(r.app.scheduler(), "b");
+    r.logTicks(a, 10);
+    r.logTicks(b, 25);
+    r.real.set(ms(10.7));
+    EXPECT_EQ(r.loop.wake(), 1);
+    // 37.2 ms: a (due 20, 30) and b (due 25) come once each, in one round at 37 ms.
+    r.real.set(ms(37.2));
+    EXPECT_EQ(r.loop.wake(), 2);
+    EXPECT_EQ(a.due(), ms(47));  // missed periods dropped: one period after 37
+    EXPECT_EQ(b.due(), ms(50));
+    r.real.set(ms(46.9));  // a wake-up before anything is due runs nothing
+    EXPECT_EQ(r.loop.wake(), 0);
+    EXPECT_EQ(r.seen.log, (Log{"round@10 due 10", "a@10", "round@37 due 20", "a@37", "b@37"}));
+}
+
+TEST(LoopTiming, AnInputLetsTheTicksDueByItsTimeRunFirstAndAHandlersInputIsNested) {
+    Rig r;
+    tk::Timer a(r.app.scheduler(), "a"), b(r.app.scheduler(), "b");
+    r.logTicks(a, 10);
+    b.setInterval(30);
+    b.setOnTimer([&](tk::Object*) { r.app.setMouseCaptured(true); });
+    // The wake-up for 10 ms has not come yet when a key arrives at 14.6 ms.
+    r.real.set(ms(14.6));
+    r.app.keyDown(r.window, 'D', 0);
+    // Due exactly at the input's millisecond: on time, before the input.
+    r.real.set(ms(20.4));
+    r.app.keyDown(r.window, 'D', 0);
+    r.real.set(ms(30.2));
+    r.loop.wake();
+    EXPECT_EQ(r.seen.log, (Log{"round@14 due 10", "a@14", "input0@14", "round@20 due 20", "a@20",
+                               "input0@20", "round@30 due 30", "a@30", "input1@30 nested"}));
+    EXPECT_TRUE(r.app.mouseCaptured());
+}
+
+TEST(LoopTiming, EveryInputIsShownBeforeItActsAndOnlyWhenItChangesSomething) {
+    Rig r;
+    tk::Window second("second", r.app);
+    std::vector<std::string> order;
+    struct Observer : tk::InputObserver {
+        tk::Application& app;
+        tk::Window& main;
+        std::vector<std::string>& order;
+        Observer(tk::Application& a, tk::Window& m, std::vector<std::string>& o)
+            : app(a), main(m), order(o) {}
+        void input(const tk::Input& in) override {
+            // What the input is about to change still reads the old value.
+            std::string s = std::to_string(int(in.kind));
+            if (in.kind == tk::Input::Kind::MouseCapture)
+                s += app.mouseCaptured() ? " was captured" : " was free";
+            if (in.kind == tk::Input::Kind::Resize)
+                s += " " + std::to_string(in.width) + "x" + std::to_string(in.height) + " from " +
+                     std::to_string(in.window->width());
+            if (in.kind == tk::Input::Kind::State) s += std::string(" ") + tk::stateName(in.state);
+            if (in.kind == tk::Input::Kind::ReportClosed) s += " #" + std::to_string(in.reportId);
+            if (in.kind == tk::Input::Kind::Key)
+                s += std::string(" ") + char(in.virtualKey) + (in.window == &main ? "" : " second");
+            order.push_back(s);
+        }
+    } observer(r.app, r.window, order);
+    r.app.setInputObserver(&observer);
+
+    r.app.keyDown(second, 'D', 0);
+    r.app.setMouseCaptured(true);
+    r.app.setMouseCaptured(true);  // no change, no input
+    r.app.setMouseCaptured(false);
+    r.window.userResized(300, 200);
+    r.window.userStateChanged(tk::WindowState::Maximized);
+    r.app.report("one");
+    r.app.report("two");
+    r.app.closeReport(2);
+    r.app.closeReport(2);  // closed already
+    r.app.dismissOldest();
+    EXPECT_TRUE(r.app.userClose(second));  // it only hides: no input
+    EXPECT_TRUE(r.app.userClose(r.window));
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"0 D second", "1 was free", "1 was captured",
+                                        "2 300x200 from 0", "3 maximized", "4 #2", "4 #1", "5"}));
+}
+
+TEST(LoopTiming, AReportClosedWhileATickIsOverdueClosesAfterTheTickReportedAgain) {
+    Rig r;
+    tk::Timer failing(r.app.scheduler(), "failing");
+    failing.setInterval(10);
+    // Enough reports from one tick that the report list must grow its storage; a walk
+    // of the list that went on past the closed report would then read freed memory
+    // (the sanitizer tree sees it).
+    failing.setOnTimer([&](tk::Object*) {
+        for (int i = 0; i < 300; ++i) r.app.report("again");
+    });
+    for (int i = 0; i < 12; ++i) r.app.report("old");
+    r.real.set(ms(12));
+    r.app.closeReport(12);  // the tick due at 10 ms runs first and reports
+    ASSERT_EQ(r.app.reports().size(), 312u);
+    EXPECT_FALSE(r.app.reports()[11].open);
+    EXPECT_TRUE(r.app.reports()[12].open);
+    EXPECT_EQ(r.app.reports()[12].text, "again.");
+}
