@@ -44,4 +44,65 @@ void RealLoop::input(const Input& in) {
     if (observer_) observer_->inputArrives(at, in);
 }
 
+WakeDriver::WakeDriver(RealLoop& loop) : loop_(loop) {
+    loop_.scheduler().setWakeListener([this](Nanos due) {
+        if (!started_ || inRound_ || (deadline_ && due >= *deadline_)) return;
+        try {
+            arm(due);
+        } catch (const std::exception& e) {
+            deadline_.reset();
+            started_ = false;
+            failed(e);
+        }
+    });
+}
+
+WakeDriver::~WakeDriver() {
+    loop_.scheduler().setWakeListener({});
+}
+
+void WakeDriver::start() {
+    started_ = true;
+    if (auto due = loop_.scheduler().nextDue()) arm(*due);
+}
+
+void WakeDriver::rearm() {
+    if (!started_) return;
+    try {
+        if (auto due = loop_.scheduler().nextDue()) {
+            arm(*due);
+        } else {
+            disarm();
+            deadline_.reset();
+        }
+    } catch (const std::exception& e) {
+        deadline_.reset();
+        started_ = false;
+        failed(e);
+    }
+}
+
+void WakeDriver::stop() {
+    if (!started_) return;
+    started_ = false;
+    deadline_.reset();
+    disarm();
+}
+
+void WakeDriver::arm(Nanos due) {
+    armAt(due);
+    deadline_ = due;
+}
+
+void WakeDriver::woke() {
+    if (!started_) return;
+    ++wakeups_;
+    deadline_.reset();
+    // What the handlers arm is looked at once, after the round.
+    inRound_ = true;
+    loop_.wake();
+    inRound_ = false;
+    rearm();
+}
+
 }  // namespace tk

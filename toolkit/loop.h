@@ -7,6 +7,10 @@
 // and what time the game sees, so that what happens in a real window can be replayed
 // to the same state on the simulated clock.
 
+#include <cstdint>
+#include <exception>
+#include <optional>
+
 #include "toolkit/application.h"
 #include "toolkit/timer.h"
 
@@ -63,6 +67,49 @@ class RealLoop : public InputObserver {
     Application& app_;
     LoopClock& clock_;
     LoopObserver* observer_ = nullptr;
+};
+
+// Wakes a real loop from a platform's event loop with one platform timer, armed for the
+// deadline of the earliest due tick: every wake-up delivers one round (RealLoop::wake)
+// and arms the next; a timer armed earlier than the deadline held wakes it sooner, and
+// after an input the deadline follows what the handlers armed (rearm). The platform
+// supplies the timer.
+class WakeDriver {
+  public:
+    explicit WakeDriver(RealLoop& loop);
+    virtual ~WakeDriver();
+    WakeDriver(const WakeDriver&) = delete;
+    WakeDriver& operator=(const WakeDriver&) = delete;
+
+    // Arms the first wake-up; a platform timer that cannot be armed throws.
+    void start();
+    // Arms the wake-up for the earliest due tick, or cancels it when none is due.
+    void rearm();
+    // No wake-up any more: the program has ended.
+    void stop();
+
+    std::optional<Nanos> deadline() const { return deadline_; }
+    std::uint64_t wakeups() const { return wakeups_; }
+
+  protected:
+    // The platform timer: fire at `due` on the loop's clock, or not at all. Either may
+    // throw when the platform refuses.
+    virtual void armAt(Nanos due) = 0;
+    virtual void disarm() = 0;
+    // After start, arming failed: no wake-up is armed any more and every timer would
+    // stand still.
+    virtual void failed(const std::exception& e) = 0;
+    // The platform timer fired.
+    void woke();
+
+  private:
+    void arm(Nanos due);
+
+    RealLoop& loop_;
+    std::optional<Nanos> deadline_;
+    bool started_ = false;
+    bool inRound_ = false;
+    std::uint64_t wakeups_ = 0;
 };
 
 }  // namespace tk

@@ -34,21 +34,12 @@ void RealClock::start() {
 }
 
 RealTimerDriver::RealTimerDriver(RealLoop& loop, RealClock& clock)
-    : loop_(loop), scheduler_(loop.scheduler()), clock_(clock) {
+    : WakeDriver(loop), clock_(clock) {
     fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ < 0) throw std::runtime_error(std::string("timerfd_create: ") + std::strerror(errno));
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
                      [this] { wake(); });
-    // A timer armed earlier than the wake-up we hold must wake us sooner.
-    scheduler_.setWakeListener([this](Nanos due) {
-        if (!started_ || inRound_ || (deadline_ && due >= *deadline_)) return;
-        try {
-            arm(due);
-        } catch (const std::exception& e) {
-            failed(e);
-        }
-    });
     onFailure_ = [](const std::string& text) {
         std::fprintf(stderr, "%s\n", text.c_str());
         QCoreApplication::exit(1);
@@ -56,31 +47,11 @@ RealTimerDriver::RealTimerDriver(RealLoop& loop, RealClock& clock)
 }
 
 RealTimerDriver::~RealTimerDriver() {
-    scheduler_.setWakeListener({});
     notifier_.reset();
     if (fd_ >= 0) ::close(fd_);
 }
 
-void RealTimerDriver::start() {
-    started_ = true;
-    if (auto due = scheduler_.nextDue()) arm(*due);
-}
-
-void RealTimerDriver::rearm() {
-    if (!started_) return;
-    try {
-        if (auto due = scheduler_.nextDue()) {
-            arm(*due);
-        } else {
-            setDeadline(itimerspec{}, 0);
-            deadline_.reset();
-        }
-    } catch (const std::exception& e) {
-        failed(e);
-    }
-}
-
-void RealTimerDriver::arm(Nanos due) {
+void RealTimerDriver::armAt(Nanos due) {
     // Absolute on the monotonic clock: no drift from the time it takes to get here. A
     // deadline already past fires at once.
     Nanos at = std::max<Nanos>(clock_.toMonotonic(due), 1);
@@ -88,7 +59,10 @@ void RealTimerDriver::arm(Nanos due) {
     deadline.it_value.tv_sec = time_t(at / 1'000'000'000);
     deadline.it_value.tv_nsec = long(at % 1'000'000'000);
     setDeadline(deadline, TFD_TIMER_ABSTIME);
-    deadline_ = due;
+}
+
+void RealTimerDriver::disarm() {
+    setDeadline(itimerspec{}, 0);
 }
 
 void RealTimerDriver::setDeadline(const itimerspec& value, int flags) {
@@ -97,9 +71,6 @@ void RealTimerDriver::setDeadline(const itimerspec& value, int flags) {
 }
 
 void RealTimerDriver::failed(const std::exception& e) {
-    // No wake-up is armed any more: every timer would stand still without a word.
-    deadline_.reset();
-    started_ = false;
     if (onFailure_) onFailure_(e.what());
 }
 
@@ -107,13 +78,7 @@ void RealTimerDriver::wake() {
     std::uint64_t expirations = 0;
     while (::read(fd_, &expirations, sizeof expirations) > 0) {
     }
-    ++wakeups_;
-    deadline_.reset();
-    // What the handlers arm is looked at once, after the round.
-    inRound_ = true;
-    loop_.wake();
-    inRound_ = false;
-    rearm();
+    woke();
 }
 
 }  // namespace tk::qt

@@ -41,39 +41,27 @@ class RealClock : public Clock {
 // Later, when the loop can no longer be woken, the timers would stand still for good:
 // the failure handler is told, which by default writes the error to standard error
 // and ends the event loop with status 1.
-class RealTimerDriver {
+class RealTimerDriver : public WakeDriver {
   public:
     RealTimerDriver(RealLoop& loop, RealClock& clock);
-    ~RealTimerDriver();
-    RealTimerDriver(const RealTimerDriver&) = delete;
-    RealTimerDriver& operator=(const RealTimerDriver&) = delete;
+    ~RealTimerDriver() override;
 
-    // Arms the first wake-up; the clock must have started.
-    void start();
-    // Arms the wake-up for the earliest due tick, or disarms it when none is due.
-    void rearm();
     void setFailureHandler(std::function<void(const std::string&)> fn) {
         onFailure_ = std::move(fn);
     }
 
-    std::optional<Nanos> deadline() const { return deadline_; }
-    std::uint64_t wakeups() const { return wakeups_; }
+  protected:
+    void armAt(Nanos due) override;
+    void disarm() override;
+    void failed(const std::exception& e) override;
 
   private:
-    void arm(Nanos due);
     void setDeadline(const itimerspec& value, int flags);
     void wake();
-    void failed(const std::exception& e);
 
-    RealLoop& loop_;
-    Scheduler& scheduler_;
     RealClock& clock_;
     int fd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
-    std::optional<Nanos> deadline_;
-    bool started_ = false;
-    bool inRound_ = false;
-    std::uint64_t wakeups_ = 0;
     std::function<void(const std::string&)> onFailure_;
 };
 

@@ -3,8 +3,7 @@
 
 #pragma once
 
-#include <optional>
-
+#include "toolkit/loop.h"
 #include "toolkit/timer.h"
 
 namespace tk::web {
@@ -21,32 +20,25 @@ class WebClock : public Clock {
     double originMs_ = 0;
 };
 
-// Serves a scheduler from the browser's event loop, as the desktop's timerfd does: one
-// wake-up (setTimeout) armed for the earliest due tick; every wake-up delivers one
-// round of due ticks and arms the next.
-class WebTimerDriver {
+// Wakes a real loop from the browser's event loop, as the desktop's timerfd does: one
+// setTimeout armed for the earliest due tick (WakeDriver). `real` is the clock the loop's
+// clock reads.
+class WebTimerDriver : public WakeDriver {
   public:
-    WebTimerDriver(Scheduler& scheduler, Clock& clock);
-    ~WebTimerDriver();
-    WebTimerDriver(const WebTimerDriver&) = delete;
-    WebTimerDriver& operator=(const WebTimerDriver&) = delete;
+    WebTimerDriver(RealLoop& loop, const Clock& real) : WakeDriver(loop), real_(real) {}
+    ~WebTimerDriver() override;
 
-    void start();
-    // Arms the wake-up for the earliest due tick, or cancels it when none is due.
-    void rearm();
-    // The wake-up came.
-    void wake();
-    // No more ticks: the program has ended.
-    void stop();
+    // The page's wake-up came.
+    void wake() { woke(); }
+
+  protected:
+    void armAt(Nanos due) override;
+    void disarm() override;
+    // setTimeout does not refuse.
+    void failed(const std::exception&) override {}
 
   private:
-    void arm(Nanos due);
-
-    Scheduler& scheduler_;
-    Clock& clock_;
-    std::optional<Nanos> deadline_;
-    bool started_ = false;
-    bool inRound_ = false;
+    const Clock& real_;
 };
 
 }  // namespace tk::web

@@ -17,7 +17,9 @@ Page* thePage = nullptr;
 }
 
 Page::Page(const std::string& programFile)
-    : app_(clock_, metrics_, applicationTitle(programFile)), timers_(app_.scheduler(), clock_) {
+    : app_(clock_, metrics_, applicationTitle(programFile)),
+      loop_(app_, clock_),
+      timers_(loop_, realClock_) {
     app_.setReportView(&reports_);
     app_.setQuitHandler([this] {
         timers_.stop();
@@ -41,7 +43,7 @@ void Page::addWindow(Window& window) {
 
 void Page::start(Window& main) {
     app_.scheduler().setTickObserver([this](const Timer& t, Nanos, Nanos) { ++ticks_[&t]; });
-    clock_.start();
+    realClock_.start();
     timers_.start();
     main.show();
 }

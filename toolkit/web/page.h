@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "toolkit/application.h"
+#include "toolkit/loop.h"
 #include "toolkit/web/canvas.h"
 #include "toolkit/web/event_loop.h"
 #include "toolkit/web/report_view.h"
@@ -38,15 +39,19 @@ class Page {
 
     WebWindowHost* host(int id) const;
     WebTimerDriver& timers() { return timers_; }
+    // The game's view of time and the order of ticks and inputs, as on the desktop.
+    RealLoop& loop() { return loop_; }
     // How many ticks the named timer has delivered since start (0 for an unknown name):
     // the real clock's pace, for the benchmarks.
     std::uint64_t ticksOf(const std::string& timerName);
 
   private:
-    WebClock clock_;
+    WebClock realClock_;
+    LoopClock clock_{realClock_};
     WebTextMetrics metrics_;
     Application app_;
     WebReportView reports_;
+    RealLoop loop_;
     WebTimerDriver timers_;
     PictureIds pictures_;
     std::vector<std::unique_ptr<WebWindowHost>> hosts_;
