@@ -43,9 +43,17 @@ async function waitFor(what, predicate, timeoutMs, stepMs = 50) {
 }
 
 // Serves `folder`; `missing` names paths answered with 404, `replace` maps paths to
-// other bytes. Resolves with the server once it listens on a free port of 127.0.0.1.
-function serve(folder, { missing = [], replace = {} } = {}) {
+// other bytes, `delays` holds paths back for so many milliseconds. Resolves with the
+// server once it listens on a free port of 127.0.0.1.
+function serve(folder, { missing = [], replace = {}, delays = {} } = {}) {
   const server = http.createServer((req, res) => {
+    const rel0 = decodeURIComponent(req.url.split('?')[0]).replace(/^\/+/, '');
+    if (delays[rel0]) {
+      const wait = delays[rel0];
+      delays = Object.assign({}, delays, { [rel0]: 0 });  // once
+      setTimeout(() => server.emit('request', req, res), wait);
+      return;
+    }
     const url = decodeURIComponent(req.url.split('?')[0]);
     const rel = url === '/' ? 'index.html' : url.replace(/^\/+/, '');
     server.requests.push({ path: rel, at: Date.now() });

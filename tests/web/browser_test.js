@@ -173,10 +173,15 @@ const scenarios = {
     check(box.focused === 'OK', 'OK is not focused');
     const c = await clientOf(page, 0);
     await browser.shot(page, 'report');
-    // The box holds the keys: 1 starts nothing.
+    // The box holds the keys: 1 starts nothing, and F5 does not reload the page either.
+    await watchKeys(page);
+    await page.evaluate(() => { window.sameDocument = true; });
     await page.keyboard.press('1');
+    await page.keyboard.press('F5');
     await sleep(100);
     check(await menuShown(browser, page, 'held'), 'a key reached the game behind the box');
+    check(await page.evaluate(() => window.sameDocument === true), 'F5 reloaded the page behind the box');
+    check(await page.evaluate(() => window.keysSeen.every(([, p]) => p)), 'a bound key went on to the browser');
     // No reload of the decoder for a file that is not there.
     check(!server.requests.some(r => r.path === 'ffmpeg-core.wasm'), 'the decoder loaded for a missing file');
     await page.keyboard.press('Enter');
@@ -189,6 +194,38 @@ const scenarios = {
     // The next attempt, 3 s later, reports again.
     const again = await waitFor('the next report', () => modalText(page), 5000);
     check(again.count === 1 && again.text === 'No such file or directory.', 'the retry says ' + JSON.stringify(again));
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
+    server.close();
+  },
+
+  // Opening the music holds the game, as on the desktop: a slow file stops the event
+  // loop; keys pressed meanwhile wait and act afterwards, and a bound key still keeps
+  // its browser meaning away.
+  async slowMusic({ build, browser }) {
+    const server = await serve(build, { delays: { 'Brisco.wma': 2000 } });
+    await browser.start();
+    const page = await browser.open(server.url);
+    await watchKeys(page);
+    await page.evaluate(() => { window.sameDocument = true; });
+    await untilAge(page, 3400);
+    // The module sleeps in the open: it answers nothing meanwhile.
+    check(await page.evaluate(() => Module.ticksOf('Timer2')) === null,
+      'the open of a slow file did not hold the game');
+    await page.keyboard.press('1');
+    await page.keyboard.press('F5');
+    await sleep(200);
+    const prevented = Object.fromEntries((await page.evaluate(() => window.keysSeen)).map(([k, p]) => [k, p]));
+    check(prevented.F5 === true && prevented['1'] === true, 'a held key went on to the browser: ' + JSON.stringify(prevented));
+    // The file comes; the game goes on and the held 1 starts mission 1.
+    await waitFor('the music to open', async () => (await page.evaluate(() => Module.ticksOf('Timer2'))) !== null, 6000);
+    await sleep(300);
+    const img = await browser.shot(page, 'after');
+    const m = await clientOf(page, 0);
+    check(m.framed, 'the menu\'s border did not come');
+    check(!img.is(m.x + MENU.x + 370, m.y + MENU.y + 100, SILVER), 'the held key did not start the mission');
+    check(img.count(GREY, m.x + 220, m.y + BAR.y + 4, m.x + 262, m.y + BAR.y + 5) > 30, 'no bar in the mission');
+    check(await page.evaluate(() => window.sameDocument === true), 'F5 reloaded the page');
+    check(await modalText(page) === null, 'the slow file was reported');
     check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
     server.close();
   },

@@ -732,12 +732,15 @@ var Module = (function () {
       module = Module;
       // main() runs next and starts the game's clock.
       stats.startedAt = performance.now();
-      // The shortcut values the menus bind, read once: they never change.
+    },
+    postRun: [function () {
+      // The shortcut values the game's menus bind, read once main() has made them:
+      // they never change.
       var max = 64, buf = module._malloc(max * 4);
       var n = module._tkw_shortcuts(buf, max);
       for (var i = 0; i < n; ++i) shortcuts.add(module.HEAP32[(buf >> 2) + i]);
       module._free(buf);
-    },
+    }],
     onAbort: function (what) {
       fail('it stopped (' + what + ')');
     },
