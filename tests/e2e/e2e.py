@@ -19,7 +19,16 @@ import time
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE: the machine lacks the X tools
 
-TOOLS = ["Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import", "convert"]
+TOOLS = ["Xvfb", "xdotool", "xwininfo", "xprop", "import", "convert"]
+
+# The window managers the tests run under: how each is started on a bare X server.
+WINDOW_MANAGERS = {
+    "openbox": ["openbox", "--sm-disable"],
+    "metacity": ["metacity", "--replace", "--sm-disable", "--no-composite"],
+    # xfwm4 reads its settings over D-Bus and waits for a bus that is not there.
+    "xfwm4": ["dbus-run-session", "--", "xfwm4", "--compositor=off", "--sm-client-disable"],
+    "icewm": ["icewm"],
+}
 
 MAIN = "VD Brisco2"
 SECOND = "V Systeme"
@@ -123,7 +132,8 @@ def read_xpm(path):
 class Session:
     """Xvfb and openbox on a free display; the game in a scratch folder."""
 
-    def __init__(self, game, artifacts, music=None, screen=(1024, 768), env=None):
+    def __init__(self, game, artifacts, music=None, screen=(1024, 768), env=None, wm="openbox"):
+        self.wm = wm
         self.game_path = game
         self.artifacts = artifacts
         self.music = music
@@ -192,9 +202,9 @@ class Session:
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         self.env["XDG_RUNTIME_DIR"] = runtime
         self.env["HOME"] = self.folder  # openbox and Qt find no personal settings
-        self._spawn(["openbox", "--sm-disable"], env=self.env)
+        self._spawn(WINDOW_MANAGERS[self.wm], env=self.env)
         wait_for("the window manager", self._wm_running, 20)
-        log("X on %s with openbox" % self.display)
+        log("X on %s with %s" % (self.display, self.wm))
 
     def _wm_running(self):
         out = self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check_rc=False)
@@ -234,17 +244,22 @@ class Session:
         return r.stdout
 
     def window(self, name):
-        """The game's client window of that title: id, absolute x, y, width, height and
-        whether it is mapped; None when there is none."""
+        """The game's client window of that title: id, absolute x, y, width, height of
+        the client area, whether it is mapped, and whether a window manager put it into
+        a frame window of its own; None when there is none."""
         tree = self.x(["xwininfo", "-root", "-tree"], check_rc=False)
-        pattern = re.compile(r'^\s*(0x[0-9a-f]+) "%s": \(.*?\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
+        pattern = re.compile(r'^(\s*)(0x[0-9a-f]+) "%s": \(.*?\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
                              r'\+(-?\d+)\+(-?\d+)' % re.escape(name), re.M)
+        # The root's children stand 5 columns in, each level below 3 more.
+        top_indent = min((len(m.group(1)) for m in re.finditer(r"^(\s+)0x", tree, re.M)),
+                         default=5)
         for m in pattern.finditer(tree):
-            wid = m.group(1)
+            wid = m.group(2)
             info = self.x(["xwininfo", "-id", wid], check_rc=False)
             mapped = "IsViewable" in info
-            return {"id": wid, "x": int(m.group(4)), "y": int(m.group(5)),
-                    "w": int(m.group(2)), "h": int(m.group(3)), "mapped": mapped}
+            return {"id": wid, "x": int(m.group(5)), "y": int(m.group(6)),
+                    "w": int(m.group(3)), "h": int(m.group(4)), "mapped": mapped,
+                    "reparented": len(m.group(1)) > top_indent}
         return None
 
     def mapped(self, name):
@@ -257,13 +272,23 @@ class Session:
         m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
         return tuple(int(v) for v in m.groups()) if m else None
 
+    def frame_of(self, w):
+        """The frame around a client window as (left, right, top, bottom). Frame
+        windows may be larger than what shows (metacity's hold invisible resize
+        borders), so the window manager's word counts; but a window it did not
+        reparent has no frame, whatever an old _NET_FRAME_EXTENTS says (metacity
+        leaves it on a window that lost its decorations)."""
+        if not w["reparented"]:
+            return (0, 0, 0, 0)
+        return self.frame(w["id"]) or (0, 0, 0, 0)
+
     def placed(self, name):
         """(outer x, y, w, h, framed) of a mapped window, or None. A window being
         re-framed is briefly unmapped."""
         w = self.mapped(name)
         if not w:
             return None
-        f = self.frame(w["id"]) or (0, 0, 0, 0)
+        f = self.frame_of(w)
         return (w["x"] - f[0], w["y"] - f[2], w["w"] + f[0] + f[1], w["h"] + f[2] + f[3],
                 f != (0, 0, 0, 0))
 
@@ -305,6 +330,11 @@ class Session:
         w = wait_for(name + " mapped", lambda: self.mapped(name), 10)
         return self.screenshot(label), w["x"], w["y"]
 
+    def client_area(self, name):
+        """The client area of a mapped window as it is now: (x, y, width, height)."""
+        w = wait_for(name + " mapped", lambda: self.mapped(name), 10)
+        return w["x"], w["y"], w["w"], w["h"]
+
 
 def main(run):
     """Runs one scenario: run(args) raises Failure on a failed check."""
@@ -314,8 +344,9 @@ def main(run):
     parser.add_argument("--artifacts", required=True)
     parser.add_argument("--music")
     parser.add_argument("--pictures")
+    parser.add_argument("--wm", default="openbox", choices=sorted(WINDOW_MANAGERS))
     args = parser.parse_args()
-    missing = missing_tools()
+    missing = missing_tools() + [t for t in WINDOW_MANAGERS[args.wm][:1] if not shutil.which(t)]
     if missing:
         log("skipped: missing " + ", ".join(missing))
         sys.exit(SKIP)
