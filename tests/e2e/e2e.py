@@ -30,6 +30,12 @@ WINDOW_MANAGERS = {
     "icewm": ["icewm"],
 }
 
+
+def wm_tools(wm):
+    """The programs a window manager's start needs."""
+    argv = WINDOW_MANAGERS[wm]
+    return [argv[0]] + ([argv[2]] if argv[0] == "dbus-run-session" else [])
+
 MAIN = "VD Brisco2"
 SECOND = "V Systeme"
 
@@ -336,8 +342,9 @@ class Session:
         return w["x"], w["y"], w["w"], w["h"]
 
 
-def main(run):
-    """Runs one scenario: run(args) raises Failure on a failed check."""
+def main(run, tools=None):
+    """Runs one scenario: run(args) raises Failure on a failed check. `tools`: the
+    programs it needs, when not those of an X session."""
     import argparse
     parser = argparse.ArgumentParser()
     parser.add_argument("--game", required=True)
@@ -346,7 +353,10 @@ def main(run):
     parser.add_argument("--pictures")
     parser.add_argument("--wm", default="openbox", choices=sorted(WINDOW_MANAGERS))
     args = parser.parse_args()
-    missing = missing_tools() + [t for t in WINDOW_MANAGERS[args.wm][:1] if not shutil.which(t)]
+    if tools is None:
+        missing = missing_tools() + [t for t in wm_tools(args.wm) if not shutil.which(t)]
+    else:
+        missing = [t for t in tools if shutil.which(t) is None]
     if missing:
         log("skipped: missing " + ", ".join(missing))
         sys.exit(SKIP)
@@ -358,3 +368,129 @@ def main(run):
         log("FAILED: %s (screenshots in %s)" % (e, args.artifacts))
         sys.exit(1)
     log("passed")
+
+
+# --- Wayland ----------------------------------------------------------------------
+
+WAYLAND_TOOLS = ["weston", "weston-screenshooter", "weston-debug"]
+
+
+def read_png(path):
+    """The pixels of a PNG as an Image, through ImageMagick."""
+    raw = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
+                         timeout=30).stdout
+    return parse_ppm(raw)
+
+
+class WaylandSession:
+    """weston's headless compositor on a socket of its own, the game on Qt's Wayland
+    platform. weston-debug's scene graph stands in for xwininfo, weston-screenshooter
+    for import."""
+
+    def __init__(self, game, artifacts, music=None, screen=(1024, 768)):
+        self.game_path = game
+        self.artifacts = artifacts
+        self.music = music
+        self.screen = screen
+        self.procs = []
+        self.game = None
+        self.shots = 0
+        self.folder = tempfile.mkdtemp(prefix="brisco2-wl-")
+        os.makedirs(artifacts, exist_ok=True)
+        for old in os.listdir(artifacts):
+            if old.endswith(".png"):
+                os.remove(os.path.join(artifacts, old))
+
+    def __enter__(self):
+        try:
+            self._start_weston()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, kind, value, tb):
+        if kind is not None:
+            try:
+                self.screenshot("at-failure")
+            except Exception as e:
+                log("no screenshot at the failure: %s" % e)
+        self.close()
+
+    _spawn = Session._spawn
+    close = Session.close
+    alive = Session.alive
+
+    def _start_weston(self):
+        runtime = os.path.join(self.folder, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        self.env = dict(os.environ)
+        for k in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR",
+                  "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"):
+            self.env.pop(k, None)
+        self.env.update({"XDG_RUNTIME_DIR": runtime, "HOME": self.folder,
+                         "WAYLAND_DISPLAY": "brisco2-e2e"})
+        # No fading in and out: a screenshot shows the windows' own colours.
+        config = os.path.join(self.folder, "weston.ini")
+        with open(config, "w") as f:
+            f.write("[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n"
+                    "focus-animation=none\n")
+        # --debug lets clients take screenshots and read the scene graph.
+        self.weston_log = open(os.path.join(self.artifacts, "weston.log"), "w")
+        self._spawn(["weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
+                     "--config=" + config, "--idle-time=0", "--socket=brisco2-e2e",
+                     "--width=%d" % self.screen[0], "--height=%d" % self.screen[1]],
+                    env=self.env, stdout=self.weston_log)
+        wait_for("weston", lambda: os.path.exists(os.path.join(runtime, "brisco2-e2e")), 20)
+        wait_for("weston's shell", lambda: "panel for output" in self.scene(), 20)
+        log("weston headless on %s" % self.env["WAYLAND_DISPLAY"])
+
+    def start_game(self):
+        if self.music:
+            shutil.copy(self.music, os.path.join(self.folder, "Brisco.wma"))
+        env = dict(self.env, QT_QPA_PLATFORM="wayland")
+        self.game_log = open(os.path.join(self.artifacts, "game.log"), "w")
+        self.game = self._spawn([self.game_path], env=env, cwd=self.folder, stdout=self.game_log)
+        self.started = time.monotonic()
+        return self.game
+
+    def scene(self):
+        r = subprocess.run(["weston-debug", "scene-graph"], env=self.env, capture_output=True,
+                           text=True, timeout=30)
+        return r.stdout
+
+    def windows(self):
+        """The game's top-level windows by title: the surface's place and size (frame
+        included where Qt draws one) and the opaque part, which is the client area."""
+        found = {}
+        view = re.compile(r"top-level window '([^']*)' of brisco2.*?\n"
+                          r"\s*position: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)\s*\n"
+                          r"\s*\[(?:opaque: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)|([^\]]*))\]")
+        for m in view.finditer(self.scene()):
+            x0, y0, x1, y1 = (int(v) for v in m.group(2, 3, 4, 5))
+            if m.group(6) is not None:
+                cx0, cy0, cx1, cy1 = (int(v) for v in m.group(6, 7, 8, 9))
+            elif m.group(10) == "fully opaque":
+                cx0, cy0, cx1, cy1 = x0, y0, x1, y1
+            else:
+                continue  # nothing painted yet
+            found.setdefault(m.group(1), {"x": x0, "y": y0, "w": x1 - x0, "h": y1 - y0,
+                                          "cx": cx0, "cy": cy0, "cw": cx1 - cx0,
+                                          "ch": cy1 - cy0})
+        return found
+
+    def window(self, title):
+        return self.windows().get(title)
+
+    def screenshot(self, label):
+        before = set(os.listdir(self.artifacts))
+        subprocess.run(["weston-screenshooter"], env=self.env, cwd=self.artifacts,
+                       capture_output=True, timeout=30)
+        new = [f for f in os.listdir(self.artifacts) if f not in before and f.endswith(".png")]
+        if not new:
+            raise Failure("weston-screenshooter took no screenshot")
+        self.shots += 1
+        path = os.path.join(self.artifacts, "%02d-%s.png" % (self.shots, label))
+        os.rename(os.path.join(self.artifacts, new[0]), path)
+        log("screenshot %s" % path)
+        return read_png(path)
