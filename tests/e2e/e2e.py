@@ -382,44 +382,16 @@ def read_png(path):
     return parse_ppm(raw)
 
 
-class WaylandSession:
+class WaylandSession(Session):
     """weston's headless compositor on a socket of its own, the game on Qt's Wayland
     platform. weston-debug's scene graph stands in for xwininfo, weston-screenshooter
     for import."""
 
     def __init__(self, game, artifacts, music=None, screen=(1024, 768)):
-        self.game_path = game
-        self.artifacts = artifacts
-        self.music = music
-        self.screen = screen
-        self.procs = []
-        self.game = None
-        self.shots = 0
-        self.folder = tempfile.mkdtemp(prefix="brisco2-wl-")
-        os.makedirs(artifacts, exist_ok=True)
-        for old in os.listdir(artifacts):
-            if old.endswith(".png"):
-                os.remove(os.path.join(artifacts, old))
+        super().__init__(game, artifacts, music, screen)
 
-    def __enter__(self):
-        try:
-            self._start_weston()
-        except BaseException:
-            self.close()
-            raise
-        return self
-
-    def __exit__(self, kind, value, tb):
-        if kind is not None:
-            try:
-                self.screenshot("at-failure")
-            except Exception as e:
-                log("no screenshot at the failure: %s" % e)
-        self.close()
-
-    _spawn = Session._spawn
-    close = Session.close
-    alive = Session.alive
+    def _start_x(self):
+        self._start_weston()
 
     def _start_weston(self):
         runtime = os.path.join(self.folder, "runtime")
