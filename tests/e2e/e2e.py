@@ -19,7 +19,22 @@ import time
 
 SKIP = 77  # ctest's SKIP_RETURN_CODE: the machine lacks the X tools
 
-TOOLS = ["Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "import", "convert"]
+TOOLS = ["Xvfb", "xdotool", "xwininfo", "xprop", "import", "convert"]
+
+# The window managers the tests run under: how each is started on a bare X server.
+WINDOW_MANAGERS = {
+    "openbox": ["openbox", "--sm-disable"],
+    "metacity": ["metacity", "--replace", "--sm-disable", "--no-composite"],
+    # xfwm4 reads its settings over D-Bus and waits for a bus that is not there.
+    "xfwm4": ["dbus-run-session", "--", "xfwm4", "--compositor=off", "--sm-client-disable"],
+    "icewm": ["icewm"],
+}
+
+
+def wm_tools(wm):
+    """The programs a window manager's start needs."""
+    argv = WINDOW_MANAGERS[wm]
+    return [argv[0]] + ([argv[2]] if argv[0] == "dbus-run-session" else [])
 
 MAIN = "VD Brisco2"
 SECOND = "V Systeme"
@@ -123,7 +138,8 @@ def read_xpm(path):
 class Session:
     """Xvfb and openbox on a free display; the game in a scratch folder."""
 
-    def __init__(self, game, artifacts, music=None, screen=(1024, 768), env=None):
+    def __init__(self, game, artifacts, music=None, screen=(1024, 768), env=None, wm="openbox"):
+        self.wm = wm
         self.game_path = game
         self.artifacts = artifacts
         self.music = music
@@ -192,9 +208,9 @@ class Session:
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         self.env["XDG_RUNTIME_DIR"] = runtime
         self.env["HOME"] = self.folder  # openbox and Qt find no personal settings
-        self._spawn(["openbox", "--sm-disable"], env=self.env)
+        self._spawn(WINDOW_MANAGERS[self.wm], env=self.env)
         wait_for("the window manager", self._wm_running, 20)
-        log("X on %s with openbox" % self.display)
+        log("X on %s with %s" % (self.display, self.wm))
 
     def _wm_running(self):
         out = self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check_rc=False)
@@ -235,17 +251,22 @@ class Session:
         return r.stdout
 
     def window(self, name):
-        """The game's client window of that title: id, absolute x, y, width, height and
-        whether it is mapped; None when there is none."""
+        """The game's client window of that title: id, absolute x, y, width, height of
+        the client area, whether it is mapped, and whether a window manager put it into
+        a frame window of its own; None when there is none."""
         tree = self.x(["xwininfo", "-root", "-tree"], check_rc=False)
-        pattern = re.compile(r'^\s*(0x[0-9a-f]+) "%s": \(.*?\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
+        pattern = re.compile(r'^(\s*)(0x[0-9a-f]+) "%s": \(.*?\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+'
                              r'\+(-?\d+)\+(-?\d+)' % re.escape(name), re.M)
+        # The root's children stand 5 columns in, each level below 3 more.
+        top_indent = min((len(m.group(1)) for m in re.finditer(r"^(\s+)0x", tree, re.M)),
+                         default=5)
         for m in pattern.finditer(tree):
-            wid = m.group(1)
+            wid = m.group(2)
             info = self.x(["xwininfo", "-id", wid], check_rc=False)
             mapped = "IsViewable" in info
-            return {"id": wid, "x": int(m.group(4)), "y": int(m.group(5)),
-                    "w": int(m.group(2)), "h": int(m.group(3)), "mapped": mapped}
+            return {"id": wid, "x": int(m.group(5)), "y": int(m.group(6)),
+                    "w": int(m.group(3)), "h": int(m.group(4)), "mapped": mapped,
+                    "reparented": len(m.group(1)) > top_indent}
         return None
 
     def mapped(self, name):
@@ -258,13 +279,23 @@ class Session:
         m = re.search(r"=\s*(\d+),\s*(\d+),\s*(\d+),\s*(\d+)", out)
         return tuple(int(v) for v in m.groups()) if m else None
 
+    def frame_of(self, w):
+        """The frame around a client window as (left, right, top, bottom). Frame
+        windows may be larger than what shows (metacity's hold invisible resize
+        borders), so the window manager's word counts; but a window it did not
+        reparent has no frame, whatever an old _NET_FRAME_EXTENTS says (metacity
+        leaves it on a window that lost its decorations)."""
+        if not w["reparented"]:
+            return (0, 0, 0, 0)
+        return self.frame(w["id"]) or (0, 0, 0, 0)
+
     def placed(self, name):
         """(outer x, y, w, h, framed) of a mapped window, or None. A window being
         re-framed is briefly unmapped."""
         w = self.mapped(name)
         if not w:
             return None
-        f = self.frame(w["id"]) or (0, 0, 0, 0)
+        f = self.frame_of(w)
         return (w["x"] - f[0], w["y"] - f[2], w["w"] + f[0] + f[1], w["h"] + f[2] + f[3],
                 f != (0, 0, 0, 0))
 
@@ -306,9 +337,15 @@ class Session:
         w = wait_for(name + " mapped", lambda: self.mapped(name), 10)
         return self.screenshot(label), w["x"], w["y"]
 
+    def client_area(self, name):
+        """The client area of a mapped window as it is now: (x, y, width, height)."""
+        w = wait_for(name + " mapped", lambda: self.mapped(name), 10)
+        return w["x"], w["y"], w["w"], w["h"]
 
-def main(run):
-    """Runs one scenario: run(args) raises Failure on a failed check."""
+
+def main(run, tools=None):
+    """Runs one scenario: run(args) raises Failure on a failed check. `tools`: the
+    programs it needs, when not those of an X session."""
     import argparse
     parser = argparse.ArgumentParser()
     parser.add_argument("--game", required=True)
@@ -316,8 +353,12 @@ def main(run):
     parser.add_argument("--music")
     parser.add_argument("--pictures")
     parser.add_argument("--replay")
+    parser.add_argument("--wm", default="openbox", choices=sorted(WINDOW_MANAGERS))
     args = parser.parse_args()
-    missing = missing_tools()
+    if tools is None:
+        missing = missing_tools() + [t for t in wm_tools(args.wm) if not shutil.which(t)]
+    else:
+        missing = [t for t in tools if shutil.which(t) is None]
     if missing:
         log("skipped: missing " + ", ".join(missing))
         sys.exit(SKIP)
@@ -329,3 +370,101 @@ def main(run):
         log("FAILED: %s (screenshots in %s)" % (e, args.artifacts))
         sys.exit(1)
     log("passed")
+
+
+# --- Wayland ----------------------------------------------------------------------
+
+WAYLAND_TOOLS = ["weston", "weston-screenshooter", "weston-debug"]
+
+
+def read_png(path):
+    """The pixels of a PNG as an Image, through ImageMagick."""
+    raw = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
+                         timeout=30).stdout
+    return parse_ppm(raw)
+
+
+class WaylandSession(Session):
+    """weston's headless compositor on a socket of its own, the game on Qt's Wayland
+    platform. weston-debug's scene graph stands in for xwininfo, weston-screenshooter
+    for import."""
+
+    def __init__(self, game, artifacts, music=None, screen=(1024, 768)):
+        super().__init__(game, artifacts, music, screen)
+
+    def _start_x(self):
+        self._start_weston()
+
+    def _start_weston(self):
+        runtime = os.path.join(self.folder, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        self.env = dict(os.environ)
+        for k in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "QT_SCALE_FACTOR",
+                  "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"):
+            self.env.pop(k, None)
+        self.env.update({"XDG_RUNTIME_DIR": runtime, "HOME": self.folder,
+                         "WAYLAND_DISPLAY": "brisco2-e2e"})
+        # No fading in and out: a screenshot shows the windows' own colours.
+        config = os.path.join(self.folder, "weston.ini")
+        with open(config, "w") as f:
+            f.write("[shell]\nanimation=none\nclose-animation=none\nstartup-animation=none\n"
+                    "focus-animation=none\n")
+        # --debug lets clients take screenshots and read the scene graph.
+        self.weston_log = open(os.path.join(self.artifacts, "weston.log"), "w")
+        self._spawn(["weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
+                     "--config=" + config, "--idle-time=0", "--socket=brisco2-e2e",
+                     "--width=%d" % self.screen[0], "--height=%d" % self.screen[1]],
+                    env=self.env, stdout=self.weston_log)
+        wait_for("weston", lambda: os.path.exists(os.path.join(runtime, "brisco2-e2e")), 20)
+        wait_for("weston's shell", lambda: "panel for output" in self.scene(), 20)
+        log("weston headless on %s" % self.env["WAYLAND_DISPLAY"])
+
+    def start_game(self):
+        if self.music:
+            shutil.copy(self.music, os.path.join(self.folder, "Brisco.wma"))
+        env = dict(self.env, QT_QPA_PLATFORM="wayland")
+        self.game_log = open(os.path.join(self.artifacts, "game.log"), "w")
+        self.game = self._spawn([self.game_path], env=env, cwd=self.folder, stdout=self.game_log)
+        self.started = time.monotonic()
+        return self.game
+
+    def scene(self):
+        r = subprocess.run(["weston-debug", "scene-graph"], env=self.env, capture_output=True,
+                           text=True, timeout=30)
+        return r.stdout
+
+    def windows(self):
+        """The game's top-level windows by title: the surface's place and size (frame
+        included where Qt draws one) and the opaque part, which is the client area."""
+        found = {}
+        view = re.compile(r"top-level window '([^']*)' of brisco2.*?\n"
+                          r"\s*position: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)\s*\n"
+                          r"\s*\[(?:opaque: \((-?\d+), (-?\d+)\) -> \((-?\d+), (-?\d+)\)|([^\]]*))\]")
+        for m in view.finditer(self.scene()):
+            x0, y0, x1, y1 = (int(v) for v in m.group(2, 3, 4, 5))
+            if m.group(6) is not None:
+                cx0, cy0, cx1, cy1 = (int(v) for v in m.group(6, 7, 8, 9))
+            elif m.group(10) == "fully opaque":
+                cx0, cy0, cx1, cy1 = x0, y0, x1, y1
+            else:
+                continue  # nothing painted yet
+            found.setdefault(m.group(1), {"x": x0, "y": y0, "w": x1 - x0, "h": y1 - y0,
+                                          "cx": cx0, "cy": cy0, "cw": cx1 - cx0,
+                                          "ch": cy1 - cy0})
+        return found
+
+    def window(self, title):
+        return self.windows().get(title)
+
+    def screenshot(self, label):
+        before = set(os.listdir(self.artifacts))
+        subprocess.run(["weston-screenshooter"], env=self.env, cwd=self.artifacts,
+                       capture_output=True, timeout=30)
+        new = [f for f in os.listdir(self.artifacts) if f not in before and f.endswith(".png")]
+        if not new:
+            raise Failure("weston-screenshooter took no screenshot")
+        self.shots += 1
+        path = os.path.join(self.artifacts, "%02d-%s.png" % (self.shots, label))
+        os.rename(os.path.join(self.artifacts, new[0]), path)
+        log("screenshot %s" % path)
+        return read_png(path)

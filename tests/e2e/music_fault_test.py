@@ -22,7 +22,7 @@ def boxes(s):
 
 
 def scenario(args, label, prepare):
-    with Session(args.game, args.artifacts) as s:
+    with Session(args.game, args.artifacts, wm=args.wm) as s:
         prepare(s.folder)
         s.start_game()
         wait_for("the main window", lambda: s.mapped(MAIN), 30)

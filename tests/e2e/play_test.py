@@ -43,7 +43,7 @@ def game_over(img, cx, cy):
 
 
 def run(args):
-    with Session(args.game, args.artifacts, args.music) as s:
+    with Session(args.game, args.artifacts, args.music, wm=args.wm) as s:
         s.start_game()
         wait_for("the main window", lambda: s.mapped(MAIN), 30)
         s.wait_placed(MAIN, (278, 208, 497, 304, True), 15)
@@ -98,8 +98,10 @@ def run(args):
 
         # A resize is undone within a second.
         w = s.focus(MAIN)
+        left, right, top, bottom = s.frame_of(w)
+        log("frame: left %d, right %d, top %d, bottom %d" % (left, right, top, bottom))
         s.x(["xdotool", "windowsize", w["id"], "300", "200"])
-        s.wait_placed(MAIN, (278, 208, 302, 225, True), 5)
+        s.wait_placed(MAIN, (278, 208, 300 + left + right, 200 + top + bottom, True), 5)
         resized = time.monotonic()
         s.screenshot("resized")
         s.wait_placed(MAIN, (278, 208, 497, 304, True), 3)
@@ -108,7 +110,9 @@ def run(args):
         check(undone <= 1.6, "the resize took %.2f s to be undone" % undone)
 
         # Maximised by the window manager, restored by F5.
-        s.x(["xdotool", "mousemove", "500", "217", "click", "--repeat", "2", "--delay", "80", "1"])
+        # A double click in the middle of the caption bar.
+        s.x(["xdotool", "mousemove", "500", str(208 + top // 2), "click", "--repeat", "2",
+             "--delay", "80", "1"])
         wait_for("the maximised window", lambda: s.maximised(MAIN), 5,
                  seen=lambda: s.placed(MAIN))
         s.screenshot("maximised")

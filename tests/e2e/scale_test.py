@@ -17,7 +17,7 @@ SCALE = float(os.environ.get("BRISCO2_E2E_SCALE", "2"))
 def run(args):
     logo = read_xpm(os.path.join(args.pictures, "logo1.xpm"))
     env = {"QT_SCALE_FACTOR": ("%g" % SCALE)}
-    with Session(args.game, args.artifacts, args.music, screen=(2048, 1536), env=env) as s:
+    with Session(args.game, args.artifacts, args.music, screen=(2048, 1536), env=env, wm=args.wm) as s:
         s.start_game()
         wait_for("the main window", lambda: s.mapped(MAIN), 30)
         shown = time.monotonic()

@@ -12,11 +12,24 @@ from e2e import (BLACK, MAIN, NAVY, SECOND, SILVER, WHITE, YELLOW, Session, chec
                  read_xpm, wait_for)
 
 MENU_LEFT, MENU_TOP = 56, 56  # the menu panel `m` in the play field, at the client's corner
+FIELD = (489, 249)            # the play field `Panel2`, at the client's corner
+
+
+def beside_field(cw, ch):
+    """Points of a cw x ch client area that the play field does not cover: the middles
+    of the strips right of it and below it, as far as the window manager's frame leaves
+    them."""
+    points = []
+    if cw > FIELD[0]:
+        points.append(((FIELD[0] + cw) // 2, 100))
+    if ch > FIELD[1]:
+        points += [(100, (FIELD[1] + ch) // 2), (400, (FIELD[1] + ch) // 2)]
+    return points
 
 
 def run(args):
     logo = read_xpm(os.path.join(args.pictures, "logo1.xpm"))
-    with Session(args.game, args.artifacts, args.music) as s:
+    with Session(args.game, args.artifacts, args.music, wm=args.wm) as s:
         s.start_game()
         wait_for("the main window", lambda: s.mapped(MAIN), 30)
         shown = time.monotonic()
@@ -26,6 +39,7 @@ def run(args):
         s.wait_placed(MAIN, (278, 208, 497, 304, False), 5)
         time.sleep(0.3)
         img, cx, cy = s.client_shot(MAIN, "title")
+        _, _, cw, ch = s.client_area(MAIN)
         age = time.monotonic() - shown
         check(age < 2.4, "the title screen was photographed too late (%.1f s)" % age)
         for y, row in enumerate(logo):
@@ -36,7 +50,8 @@ def run(args):
         yellow = img.count(YELLOW, cx + 48, cy + 72, cx + 431, cy + 178)
         check(yellow > 300, "the maker's name is missing (%d yellow pixels)" % yellow)
         # Black `st` around the play field while the title shows.
-        for x, y in ((492, 100), (100, 280), (400, 300)):
+        check((cw, ch) == (497, 304), "the borderless client area is %dx%d" % (cw, ch))
+        for x, y in beside_field(cw, ch):
             check(img.at(cx + x, cy + y) == BLACK, "no black title panel at %d,%d" % (x, y))
 
         # The second window at 2.5 s: where the tree puts it, framed.
@@ -54,6 +69,8 @@ def run(args):
         time.sleep(max(0.0, 3.5 - (time.monotonic() - shown)))
         s.focus(MAIN)
         img, cx, cy = s.client_shot(MAIN, "menu")
+        _, _, cw, ch = s.client_area(MAIN)
+        log("framed client area %dx%d" % (cw, ch))
         mx, my = cx + MENU_LEFT, cy + MENU_TOP
         check(img.at(mx + 10, my + 10) == NAVY, "no navy header on the menu")
         check(img.count(WHITE, mx + 150, my + 5, mx + 230, my + 36) > 30, "no \"Menu\" caption")
@@ -62,9 +79,18 @@ def run(args):
         check(welcome > 20, "no \"Welcome\" (%d black pixels)" % welcome)
         lines = img.count(BLACK, mx + 8, my + 64, mx + 100, my + 77)
         check(lines > 20, "no mission lines (%d black pixels)" % lines)
-        check(img.at(cx + 492, cy + 100) == NAVY, "the window's navy does not show by the field")
-        # The second window lies behind, 29 px higher: its navy shows above the main one.
-        check(img.at(500, 203) == NAVY, "the second window's client does not show above")
+        # Whatever the frame leaves of the client area beside the field is navy.
+        beside = beside_field(cw, ch)
+        check(beside, "the frame leaves no client area beside the play field")
+        for x, y in beside:
+            check(img.at(cx + x, cy + y) == NAVY,
+                  "the window's navy does not show by the field at %d,%d" % (x, y))
+        # The second window lies behind, 29 px higher: where its caption bar is lower
+        # than that (not under metacity), its navy client area shows above the main one.
+        sx, sy, sw, sh = s.client_area(SECOND)
+        if sy < 208:
+            check(img.at(sx + sw // 2, (sy + 208) // 2) == NAVY,
+                  "the second window's client does not show above")
 
 
 if __name__ == "__main__":

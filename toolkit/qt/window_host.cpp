@@ -26,20 +26,25 @@ namespace {
 
 // How long a size or position we asked for may still come back as a confirmation.
 constexpr qint64 kRequestMemoryMs = 2000;
-// How long after showing or re-bordering the window manager may take to frame it.
+// How long after showing or re-bordering the window manager may take to place it.
 constexpr qint64 kFrameWatchMs = 3000;
 constexpr int kFrameWatchStepMs = 25;
 // The longest wait for the window manager to restore a maximised or minimised window.
 constexpr qint64 kRestoreWaitMs = 1000;
-// How long a frame must stay as learnt before the window counts as settled.
+// How long the window must stay as asked before it counts as settled.
 constexpr qint64 kSettleMs = 300;
-// How long a shown window may wait for its first exposure, and how often it is shown
-// again when it never comes.
-constexpr qint64 kExposeWaitMs = 1000;
-constexpr int kExposeRetries = 3;
+// The longest wait for an X11 window manager's answer (taking the window in, letting it
+// go, telling its frame). openbox, metacity, xfwm4 and icewm answer within a few
+// milliseconds; this is for one that never does, and then the window goes on as if it
+// had answered.
+constexpr int kWmAnswerMs = 1000;
 
 FrameExtents toExtents(const QMargins& m) {
     return FrameExtents{m.left(), m.top(), m.right(), m.bottom()};
+}
+
+bool isZero(const FrameExtents& f) {
+    return f.left == 0 && f.top == 0 && f.right == 0 && f.bottom == 0;
 }
 
 bool sameFrame(const FrameExtents& a, const FrameExtents& b) {
@@ -82,10 +87,10 @@ class HostWidget : public QWidget {
         host_.paint(p, e->rect());
     }
     void resizeEvent(QResizeEvent* e) override {
-        if (e->spontaneous()) host_.userResize(e->size());
+        if (e->spontaneous()) host_.geometryReported();
     }
     void moveEvent(QMoveEvent* e) override {
-        if (e->spontaneous()) host_.userMove(frameGeometry().topLeft());
+        if (e->spontaneous()) host_.geometryReported();
     }
     void changeEvent(QEvent* e) override {
         if (e->type() == QEvent::WindowStateChange && e->spontaneous())
@@ -110,6 +115,16 @@ QtWindowHost::QtWindowHost(Window& window)
     connect(&frameTimer_, &QTimer::timeout, this, [this] { frameTick(); });
     frameWatch_.setInterval(kFrameWatchStepMs);
     connect(&frameWatch_, &QTimer::timeout, this, [this] { watchTick(); });
+    userGeometry_.setSingleShot(true);
+    userGeometry_.setInterval(0);
+    connect(&userGeometry_, &QTimer::timeout, this, [this] { takeUserGeometry(); });
+    answerWait_.setSingleShot(true);
+    answerWait_.setInterval(kWmAnswerMs);
+    connect(&answerWait_, &QTimer::timeout, this, [this] { advance(); });
+    // The native window exists from here on, so the window manager's answers about it
+    // can be read before it is first shown.
+    widget_->winId();
+    x11_ = X11Frame::create(*widget_, [this] { wmChanged(); });
     // Keys are taken where they reach the window, before Qt drops them for a
     // disabled one: a disabled window's keys still go to the key dispatch.
     QCoreApplication::instance()->installEventFilter(this);
@@ -175,17 +190,13 @@ bool QtWindowHost::exposed() const {
 }
 
 void QtWindowHost::applyBorder(bool first) {
+    if (step_ != Step::None) return;  // the re-framing under way takes the latest border
+    if (!first && window_.border() == applied_.border) return;
     const bool shown = widget_->isVisible();
-    // Re-framing a window the window manager has not yet finished showing can leave
-    // it unmapped: wait for the first exposure (or a while) before re-framing.
-    if (!first && shown && !exposed() && shownAge_.isValid() &&
-        shownAge_.elapsed() < kExposeWaitMs) {
-        borderPending_ = true;
-        watchFrame();
+    if (shown && x11_) {
+        beginReframe();
         return;
     }
-    borderPending_ = false;
-    if (!first && window_.border() == applied_.border) return;  // changed back meanwhile
     applied_.border = window_.border();
     // Re-framing hides the window; it comes back with the same widgets, state and
     // geometry, and its keys keep working. A button held over it is let go: its
@@ -196,9 +207,106 @@ void QtWindowHost::applyBorder(bool first) {
     if (shown && window_.visible()) showNow();
 }
 
+void QtWindowHost::beginReframe() {
+    // Changing the decorations of a mapped window is not enough: metacity reads them
+    // only when it takes a window in. So the window is withdrawn and mapped again, and
+    // it is mapped again only once the window manager has let it go (ICCCM 4.1.4):
+    // mapped sooner, it may still be taken for the old window.
+    window_.app().setMouseCaptured(false);
+    step_ = Step::Managed;
+    answerWait_.start();
+    advance();
+}
+
+void QtWindowHost::advance() {
+    const bool wm = x11_ && x11_->wmRunning();
+    const bool late = !answerWait_.isActive();
+    if (step_ == Step::Managed) {
+        // A window the window manager has not yet taken in cannot be withdrawn: its
+        // map request would still be on the way.
+        if (wm && !late && !x11_->managed()) return;
+        widget_->hide();
+        step_ = Step::Withdrawn;
+        answerWait_.start();
+        if (wm && !x11_->withdrawn()) return;
+    }
+    if (step_ == Step::Withdrawn) {
+        if (wm && !late && !x11_->withdrawn()) return;
+        setHiddenBorder();
+        prepareShow();
+        return;
+    }
+    if (step_ == Step::Extents) {
+        if (window_.border() != applied_.border) {
+            // Changed while the window waited to be shown: it is shown as it is now.
+            setHiddenBorder();
+            prepareShow();
+            return;
+        }
+        const std::optional<FrameExtents> f = x11_->extents();
+        if (!f && !late) return;
+        if (f && applied_.border == BorderStyle::Sizeable) {
+            const qreal r = widget_->devicePixelRatioF();
+            sizeableFrame_ = FrameExtents{qRound(f->left / r), qRound(f->top / r),
+                                          qRound(f->right / r), qRound(f->bottom / r)};
+        }
+        finishShow();
+    }
+}
+
+void QtWindowHost::setHiddenBorder() {
+    applied_.border = window_.border();
+    widget_->setWindowFlag(Qt::FramelessWindowHint, applied_.border == BorderStyle::None);
+    // Qt lets the native window go with the old flags and makes the new one only when
+    // the widget is shown; the window manager is to be asked about it before that.
+    widget_->winId();
+}
+
+void QtWindowHost::prepareShow() {
+    if (!window_.visible()) {
+        step_ = Step::None;
+        answerWait_.stop();
+        applyGeometry();
+        return;
+    }
+    // The frame a window gets, asked for before it is mapped: the client area is
+    // sized for the model's outer size from the start. An old answer is cleared
+    // first: it would be that of the window's last frame, and metacity leaves it on a
+    // window it then manages without decorations. Qt places the window by the answer
+    // too, so it is asked for a borderless window as well.
+    if (x11_ && x11_->wmRunning()) {
+        x11_->clearExtents();
+        x11_->requestExtents();
+        step_ = Step::Extents;
+        answerWait_.start();
+        return;
+    }
+    finishShow();
+}
+
+void QtWindowHost::finishShow() {
+    step_ = Step::None;
+    answerWait_.stop();
+    applyGeometry();
+    showNow();
+    if (activateOnShow_) {
+        activateOnShow_ = false;
+        // Showing brings the window in front and makes it the active one.
+        widget_->raise();
+        widget_->activateWindow();
+    }
+}
+
+void QtWindowHost::wmChanged() {
+    if (step_ != Step::None) {
+        advance();
+        return;
+    }
+    readFrame();
+}
+
 void QtWindowHost::showNow() {
     widget_->show();
-    shownAge_.restart();
     watchFrame();
 }
 
@@ -221,16 +329,22 @@ void QtWindowHost::applyGeometry() {
     // again when the window returns to normal.
     if (window_.state() != WindowState::Normal || restoring_) return;
     const QSize client = clientSize();
-    const qint64 now = clock_.elapsed();
-    if (widget_->size() != client) {
-        sizeRequests_.push_back({client, now});
-        widget_->resize(client);
-    }
     const QPoint pos(window_.left(), window_.top());
-    if (widget_->frameGeometry().topLeft() != pos) {
-        posRequests_.push_back({pos, now});
-        widget_->move(pos);  // a top-level's position is its frame's
-    }
+    const bool resize = widget_->size() != client;
+    const bool move = !widget_->isVisible() || outerPos() != pos;
+    if (!resize && !move) return;
+    const qint64 now = clock_.elapsed();
+    if (resize) sizeRequests_.push_back({client, now});
+    if (move) posRequests_.push_back({pos, now});
+    if (resize) widget_->resize(client);
+    if (move) widget_->move(pos);  // a top-level's position is its frame's
+}
+
+QPoint QtWindowHost::outerPos() const {
+    // Not Qt's frame geometry: Qt takes the frame from _NET_FRAME_EXTENTS as it is,
+    // and metacity leaves a frame's extents on a window that has lost it.
+    const FrameExtents f = frame(window_);
+    return widget_->geometry().topLeft() - QPoint(f.left, f.top);
 }
 
 QSize QtWindowHost::clientSize() const {
@@ -241,21 +355,23 @@ QSize QtWindowHost::clientSize() const {
 
 bool QtWindowHost::geometryMatches() const {
     if (window_.state() != WindowState::Normal) return true;
-    return widget_->size() == clientSize() &&
-           widget_->frameGeometry().topLeft() == QPoint(window_.left(), window_.top());
+    return widget_->size() == clientSize() && outerPos() == QPoint(window_.left(), window_.top());
 }
 
 void QtWindowHost::applyVisibility() {
-    if (window_.visible() == applied_.visible && window_.visible() == widget_->isVisible()) return;
+    const bool shown = widget_->isVisible() || step_ != Step::None;
+    if (window_.visible() == applied_.visible && window_.visible() == shown) return;
     applied_.visible = window_.visible();
     if (applied_.visible) {
-        showExposeRetries_ = 0;
-        showNow();
-        // Showing brings the window in front and makes it the active one.
-        widget_->raise();
-        widget_->activateWindow();
+        activateOnShow_ = true;
+        if (step_ == Step::None) prepareShow();
     } else {
+        activateOnShow_ = false;
         if (widget_->isVisible()) window_.app().setMouseCaptured(false);
+        if (step_ == Step::Extents) {
+            step_ = Step::None;
+            answerWait_.stop();
+        }
         widget_->hide();
     }
 }
@@ -267,28 +383,15 @@ void QtWindowHost::watchFrame() {
 
 void QtWindowHost::watchTick() {
     const qint64 age = frameWatchAge_.elapsed();
-    if (borderPending_ && (exposed() || shownAge_.elapsed() >= kExposeWaitMs)) {
-        applyBorder(false);
-        return;
-    }
-    // Shown, yet never exposed: the window manager lost the request in a race. Show
-    // the window once more.
-    if (widget_->isVisible() && window_.visible() && !exposed() &&
-        window_.state() != WindowState::Minimized && shownAge_.elapsed() >= kExposeWaitMs &&
-        showExposeRetries_ < kExposeRetries) {
-        ++showExposeRetries_;
-        widget_->hide();
-        showNow();
-        return;
-    }
+    if (step_ != Step::None) return;  // the window manager's answer comes first
+    const std::optional<FrameExtents> now = wmFrame();
     if (restoring_) {
         // Restored once the platform shows the normal frame again (none when
         // borderless), or after a while in any case.
-        const QMargins m = margins();
         const bool normalFrame =
             applied_.border == BorderStyle::None
-                ? m.isNull()
-                : (sizeableFrame_ ? sameFrame(*sizeableFrame_, toExtents(m)) : !m.isNull());
+                ? (!now || isZero(*now))
+                : (now && (sizeableFrame_ ? sameFrame(*sizeableFrame_, *now) : !isZero(*now)));
         if (!normalFrame && age < kRestoreWaitMs) return;
         restoring_ = false;
         applyGeometry();
@@ -298,15 +401,27 @@ void QtWindowHost::watchTick() {
     applyGeometry();
     // Settled: exposed, the frame the one learnt, at the model's place and size.
     const bool frameKnown = applied_.border == BorderStyle::None ||
-                            (sizeableFrame_ && sameFrame(*sizeableFrame_, toExtents(margins())));
-    const bool settled =
-        frameKnown && exposed() && !borderPending_ && !restoring_ && geometryMatches();
+                            (sizeableFrame_ && now && sameFrame(*sizeableFrame_, *now));
+    const bool settled = frameKnown && exposed() && !restoring_ && geometryMatches();
     if (age > kFrameWatchMs || (settled && age >= kSettleMs)) frameWatch_.stop();
 }
 
-QMargins QtWindowHost::margins() const {
+std::optional<FrameExtents> QtWindowHost::wmFrame() const {
+    if (!widget_->isVisible()) return std::nullopt;
+    // On X11 the window manager says what frame it gives the window, in the screen's
+    // pixels; none runs, none.
+    if (x11_) {
+        if (!x11_->wmRunning()) return FrameExtents{};
+        const std::optional<FrameExtents> f = x11_->extents();
+        if (!f) return std::nullopt;
+        const qreal r = widget_->devicePixelRatioF();
+        return FrameExtents{qRound(f->left / r), qRound(f->top / r), qRound(f->right / r),
+                            qRound(f->bottom / r)};
+    }
+    // Elsewhere (Wayland) Qt draws the frame itself and knows it; none yet is unknown.
     QWindow* handle = widget_->windowHandle();
-    return handle && widget_->isVisible() ? handle->frameMargins() : QMargins();
+    if (!handle || handle->frameMargins().isNull()) return std::nullopt;
+    return toExtents(handle->frameMargins());
 }
 
 void QtWindowHost::readFrame() {
@@ -314,9 +429,9 @@ void QtWindowHost::readFrame() {
     if (applied_.border != BorderStyle::Sizeable || window_.state() != WindowState::Normal ||
         fromQt(widget_->windowState()) != WindowState::Normal || restoring_)
         return;
-    const QMargins m = margins();
-    if (m.isNull()) return;  // not framed yet
-    const FrameExtents f = toExtents(m);
+    const std::optional<FrameExtents> now = wmFrame();
+    if (!now) return;  // not framed yet
+    const FrameExtents f = *now;
     if (sizeableFrame_ && sameFrame(*sizeableFrame_, f)) return;
     sizeableFrame_ = f;
     // Now the client area can be sized so that the outer size is the model's.
@@ -359,12 +474,24 @@ void QtWindowHost::paint(QPainter& p, QRect only) {
     painter_.paint(p, window_, widget_->rect(), only);
 }
 
+void QtWindowHost::geometryReported() {
+    // Taken once Qt has handled what came with it: icewm moves and sizes a window it
+    // maximises before it says that it is maximised.
+    if (!userGeometry_.isActive()) userGeometry_.start();
+}
+
+void QtWindowHost::takeUserGeometry() {
+    if (x11_ && x11_->maximisedOrHidden()) return;
+    userResize(widget_->size());
+    userMove(outerPos());
+}
+
 void QtWindowHost::userResize(QSize client) {
     // Only a framed window in its normal state can be dragged to a size; anything
     // else is the platform settling what was asked of it.
     if (applied_.border != BorderStyle::Sizeable || window_.state() != WindowState::Normal ||
         fromQt(widget_->windowState()) != WindowState::Normal || frameWatch_.isActive() ||
-        restoring_ || recentlyRequested(client))
+        restoring_ || step_ != Step::None || recentlyRequested(client))
         return;
     const FrameExtents f = platformFrame();
     const int w = client.width() + f.left + f.right;
@@ -377,7 +504,7 @@ void QtWindowHost::userResize(QSize client) {
 void QtWindowHost::userMove(QPoint pos) {
     if (window_.state() != WindowState::Normal ||
         fromQt(widget_->windowState()) != WindowState::Normal || frameWatch_.isActive() ||
-        restoring_ || recentlyRequested(pos))
+        restoring_ || step_ != Step::None || recentlyRequested(pos))
         return;
     if (pos.x() == window_.left() && pos.y() == window_.top()) return;
     window_.userMoved(pos.x(), pos.y());

@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "toolkit/qt/tree_painter.h"
+#include "toolkit/qt/x11_frame.h"
 #include "toolkit/window.h"
 
 namespace tk::qt {
@@ -57,27 +58,35 @@ class QtWindowHost : public QObject, public WindowHost {
 
     void applyAll();
     void applyBorder(bool first);
+    void beginReframe();
+    void advance();
+    void setHiddenBorder();
+    void prepareShow();
+    void finishShow();
+    void wmChanged();
     void showNow();
     bool exposed() const;
     QSize clientSize() const;
+    QPoint outerPos() const;
     bool geometryMatches() const;
     void applyGeometry();
     void applyVisibility();
     void applyState();
-    void showByState();
     void scheduleFrame();
     void frameTick();
     void restored();
     void watchFrame();
     void watchTick();
     void readFrame();
-    QMargins margins() const;
     FrameExtents platformFrame() const;
+    std::optional<FrameExtents> wmFrame() const;
     bool recentlyRequested(QSize client) const;
     bool recentlyRequested(QPoint pos) const;
 
     // From the widget.
     void paint(QPainter& p, QRect only);
+    void geometryReported();
+    void takeUserGeometry();
     void userResize(QSize client);
     void userMove(QPoint framePos);
     void userState(Qt::WindowStates states);
@@ -103,10 +112,18 @@ class QtWindowHost : public QObject, public WindowHost {
     std::optional<FrameExtents> sizeableFrame_;
     QTimer frameWatch_;
     QElapsedTimer frameWatchAge_;
-    bool restoring_ = false;      // back to normal, the platform not yet settled
-    bool borderPending_ = false;  // a border change waits for the first exposure
-    QElapsedTimer shownAge_;      // since the window was last shown
-    int showExposeRetries_ = 0;
+    bool restoring_ = false;  // back to normal, the platform not yet settled
+
+    // On X11: what the window manager says of the window, and where a re-framing or a
+    // show waits for its answer. Re-framing a mapped window goes: wait until the
+    // window manager manages it, unmap it, wait until it has let it go, change the
+    // decorations, ask for the frame they get, map it sized to that frame.
+    std::unique_ptr<X11Frame> x11_;
+    enum class Step { None, Managed, Withdrawn, Extents };
+    Step step_ = Step::None;
+    QTimer answerWait_;            // running while an answer may still come
+    QTimer userGeometry_;          // a move or resize waits for what came with it
+    bool activateOnShow_ = false;  // the pending show is one the model asked for
 
     // Sizes and positions asked for lately: their confirmations are no user action.
     template <class T>
