@@ -14,6 +14,6 @@ int main(int argc, char** argv) {
     // Captions are measured as the real window measures them, from tables of its fonts
     // made when the program was built: no GUI, no font database.
     platform.metrics = [] { return std::make_unique<tk::TableTextMetrics>(forms::fontTables()); };
-    platform.media = brisco2::replay::silentMusic();
+    platform.media = brisco2::replay::probedMusic();
     return brisco2::replay::replayMain(argc, argv, platform);
 }
