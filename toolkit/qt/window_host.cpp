@@ -19,7 +19,6 @@
 #include <algorithm>
 
 #include "toolkit/application.h"
-#include "toolkit/qt/event_loop.h"
 #include "toolkit/qt/keys.h"
 
 namespace tk::qt {
@@ -114,6 +113,11 @@ QtWindowHost::QtWindowHost(Window& window)
     : window_(window), widget_(std::make_unique<HostWidget>(*this)) {
     clock_.start();
     trace_ = FrameTrace::fromEnvironment();
+    try {
+        frameDeadline_ = std::make_unique<MonotonicDeadline>([this] { frameTick(); });
+    } catch (const std::exception&) {
+        frameDeadline_.reset();  // frames then come on the millisecond timer
+    }
     frameTimer_.setSingleShot(true);
     // Never early: two frames are at least one refresh apart.
     frameTimer_.setTimerType(Qt::PreciseTimer);
@@ -458,9 +462,18 @@ bool QtWindowHost::recentlyRequested(QPoint pos) const {
 }
 
 void QtWindowHost::scheduleFrame() {
-    if (frameTimer_.isActive()) return;
+    if (frameTimer_.isActive() || (frameDeadline_ && frameDeadline_->armed())) return;
     // The next refresh after the last frame: at once when that has passed.
-    const qint64 wait = lastFrameNs_ + framePeriodNs_ - clock_.nsecsElapsed();
+    const qint64 next = lastFrameNs_ + framePeriodNs_;
+    const qint64 wait = next - RealClock::monotonicNow();
+    if (wait > 0 && frameDeadline_) {
+        try {
+            frameDeadline_->armAt(next);
+            return;
+        } catch (const std::exception&) {
+            // The platform refused the timer: the millisecond one it is.
+        }
+    }
     frameTimer_.start(int(std::max<qint64>(0, (wait + 999'999) / 1'000'000)));
 }
 
@@ -478,7 +491,7 @@ void QtWindowHost::frameTick() {
     }
     if (QScreen* screen = widget_->screen(); screen && screen->refreshRate() > 1)
         framePeriodNs_ = std::max<qint64>(kFrameNs, qint64(1e9 / screen->refreshRate()));
-    lastFrameNs_ = clock_.nsecsElapsed();
+    lastFrameNs_ = RealClock::monotonicNow();
     // Painted and handed to the window system now, not at a later pass of the loop.
     widget_->repaint(damage);
     if (trace_) {

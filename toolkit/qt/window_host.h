@@ -16,6 +16,7 @@
 #include <optional>
 #include <vector>
 
+#include "toolkit/qt/event_loop.h"
 #include "toolkit/qt/frame_trace.h"
 #include "toolkit/qt/tree_painter.h"
 #include "toolkit/qt/x11_frame.h"
@@ -139,9 +140,12 @@ class QtWindowHost : public QObject, public WindowHost {
     QElapsedTimer clock_;
 
     // The frame path: a change asks for the next frame, which paints what changed.
+    // The next frame's time to the nanosecond, or, where no such timer can be had, a
+    // millisecond one.
+    std::unique_ptr<MonotonicDeadline> frameDeadline_;
     QTimer frameTimer_;
     qint64 framePeriodNs_ = kFrameNs;
-    qint64 lastFrameNs_ = -kFrameNs;
+    qint64 lastFrameNs_ = 0;  // on the monotonic clock; 0 before the first frame
     std::uint64_t paints_ = 0;
     std::unique_ptr<FrameTrace> trace_;
     std::vector<qint64> keysShown_;  // when keys that changed the content were taken
