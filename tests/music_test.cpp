@@ -7,10 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "tests/replay_support.h"
 #include "toolkit/error.h"
 #include "tools/replay/session.h"
-#include "tools/replay/silent_music.h"
 
 using namespace brisco2;
 
@@ -124,40 +122,4 @@ TEST(Music, WithoutAnyDeviceTheGameRunsAndReportsOnce) {
     EXPECT_EQ(g.app().reports().size(), 1u);
     EXPECT_EQ(g.form1().Media->failures(), 3u);
     EXPECT_EQ(GameSeconds, 7);
-}
-
-// The replay tool's music: the libraries' answer for every new or changed file, the
-// last answer for the same unchanged one.
-TEST(ProbedMusic, AnswersAsTheLibrariesDoForEveryChangeOfTheFile) {
-    replay_test::TempDir dir;
-    const auto file = dir.path() / "Brisco.wma";
-    const std::string name = file.string();
-    const std::string tune = std::string(BRISCO2_BINARY_DIR) + "/run/Brisco.wma";
-    auto music = brisco2::replay::probedMusic()();
-
-    EXPECT_THROW(music->open(name), tk::Error);  // missing
-    EXPECT_FALSE(music->isOpen());
-    replay_test::fs::copy_file(tune, file);
-    music->open(name);
-    music->play();
-    EXPECT_TRUE(music->isOpen());
-    EXPECT_TRUE(music->isPlaying());
-    music->open(name);  // the same file again
-    EXPECT_TRUE(music->isOpen());
-    EXPECT_FALSE(music->isPlaying());
-
-    // Replaced by something that is no music: the libraries are asked again.
-    replay_test::fs::remove(file);
-    dir.write("Brisco.wma", "not a sound file");
-    EXPECT_THROW(music->open(name), tk::Error);
-    EXPECT_FALSE(music->isOpen());
-    music->play();
-    EXPECT_FALSE(music->isPlaying());
-    // Back to the tune: asked again, and it opens.
-    replay_test::fs::remove(file);
-    replay_test::fs::copy_file(tune, file);
-    music->open(name);
-    EXPECT_TRUE(music->isOpen());
-    replay_test::fs::remove(file);
-    EXPECT_THROW(music->open(name), tk::Error);
 }
