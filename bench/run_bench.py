@@ -456,6 +456,20 @@ def wait_for_window(x, started):
     return win
 
 
+def play_keys(proc, desktop, keys, pause, until):
+    """Presses the keys in turn, `pause` seconds apart, until the monotonic time `until`.
+    Returns how many were pressed."""
+    i = 0
+    while time.monotonic() < until:
+        if proc.poll() is not None:
+            raise RuntimeError(f"brisco2 exited with {proc.returncode} while playing")
+        subprocess.run(["xdotool", "key", keys[i % len(keys)]], env=desktop.env,
+                       capture_output=True, timeout=10)
+        i += 1
+        time.sleep(pause)
+    return i
+
+
 def bench_trace(args, desktop, x):
     """Input latency and frame pacing from the game's own trace, in mission 6 with a key
     that moves the bar every 137 ms (out of step with the frames)."""
@@ -471,16 +485,8 @@ def bench_trace(args, desktop, x):
         time.sleep(0.5)
         with open(trace) as f:
             skip = len(f.readlines())  # the title, the menu and the mission's start
-        keys = ["d", "d", "a", "a"]
-        i = 0
-        until = time.monotonic() + TRACE_S
-        while time.monotonic() < until:
-            if proc.poll() is not None:
-                raise RuntimeError(f"brisco2 exited with {proc.returncode} mid-trace")
-            subprocess.run(["xdotool", "key", keys[i % len(keys)]], env=desktop.env,
-                           capture_output=True, timeout=10)
-            i += 1
-            time.sleep(0.137)
+        pressed = play_keys(proc, desktop, ["d", "d", "a", "a"], 0.137,
+                            time.monotonic() + TRACE_S)
     finally:
         stop(proc)
     frames, latencies = [], []
@@ -491,7 +497,7 @@ def bench_trace(args, desktop, x):
                 frames.append(int(fields[1]))
             elif fields[0] == "key":
                 latencies.append((int(fields[2]) - int(fields[1])) / 1e6)
-    return frames, latencies, i
+    return frames, latencies, pressed
 
 
 def bench_window(args):
@@ -566,15 +572,7 @@ def bench_window(args):
                 "~0 (100-200 wake-ups/s, <= 60 paints/s)", share <= 1.5)
             # The rest of the session plays on: a key every second, a 6 now and then
             # to start mission 6 again once it has ended.
-            keys = ["d", "d", "a", "a", "6"]
-            i = 0
-            while time.monotonic() - started < SESSION_S:
-                if proc.poll() is not None:
-                    raise RuntimeError(f"brisco2 exited with {proc.returncode} mid-session")
-                subprocess.run(["xdotool", "key", keys[i % len(keys)]], env=desktop.env,
-                               capture_output=True, timeout=10)
-                i += 1
-                time.sleep(1.0)
+            play_keys(proc, desktop, ["d", "d", "a", "a", "6"], 1.0, started + SESSION_S)
             peak = status_kb(proc.pid, "VmHWM") / 1024
             row(rss_figure, f"{peak:.1f} MB", targets[rss_figure],
                 "Qt Widgets + xcb + the media libraries, mapped", peak <= 45)
