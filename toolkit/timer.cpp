@@ -19,10 +19,6 @@ Timer::~Timer() {
     scheduler_.remove(*this);
 }
 
-Nanos Timer::period() const {
-    return Nanos(std::max(interval_, kShortestPeriodMs)) * kMillisecond;
-}
-
 void Timer::setEnabled(bool value) {
     if (value == enabled_) return;
     enabled_ = value;
@@ -95,9 +91,11 @@ int Scheduler::runDue() {
     // then brings in its next due time, and whatever a handler arms its own.
     round_.clear();
     bool restArmed = false;
+    bool oneDue = true;  // every tick of the round due at the same time: no sorting
     Nanos rest = 0;
     for (Timer* t : armed_) {
         if (t->due_ <= now) {
+            if (!round_.empty() && t->due_ != round_.front()->due_) oneDue = false;
             round_.push_back(t);
         } else if (!restArmed || t->due_ < rest) {
             rest = t->due_;
@@ -111,7 +109,7 @@ int Scheduler::runDue() {
     // armed_ is in creation order, so a stable sort by due time keeps ties in it. The
     // round is a handful of timers: an insertion sort, without the allocation of
     // std::stable_sort.
-    for (std::size_t i = 1; i < round_.size(); ++i)
+    for (std::size_t i = 1; !oneDue && i < round_.size(); ++i)
         for (std::size_t j = i; j > 0 && round_[j - 1]->due_ > round_[j]->due_; --j)
             std::swap(round_[j - 1], round_[j]);
     int ran = 0;

@@ -60,7 +60,9 @@ class Timer : public Object {
   private:
     friend class Scheduler;
     void restart();
-    Nanos period() const;
+    Nanos period() const {
+        return Nanos(interval_ < kShortestPeriodMs ? kShortestPeriodMs : interval_) * kMillisecond;
+    }
 
     Scheduler& scheduler_;
     std::size_t order_ = 0;  // creation order: ties between due ticks go by it
