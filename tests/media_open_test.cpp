@@ -22,6 +22,7 @@ extern "C" {
 #include "tests/media_support.h"
 #include "toolkit/error.h"
 #include "toolkit/media/ffmpeg_media.h"
+#include "tools/replay/silent_music.h"
 
 namespace {
 
@@ -180,6 +181,46 @@ TEST(MediaErrorText, LibraryTextOrTheFallback) {
     // Codes the library has no text for.
     EXPECT_EQ(tk::mediaErrorText(AVERROR(123456789)), "Unbekannter Fehlercode");
     EXPECT_EQ(tk::mediaErrorText(-0x7ffffff0), "Unbekannter Fehlercode");
+}
+
+}  // namespace
+
+namespace {
+
+// The replay tool's music: the libraries' answer for every new or changed file, the
+// last answer for the same unchanged one.
+TEST(ProbedMusic, AnswersAsTheLibrariesDoForEveryChangeOfTheFile) {
+    TempDir dir;
+    const std::string name = dir / "Brisco.wma";
+    const std::string tone = dir / "tone.wma";
+    ASSERT_TRUE(media_test::makeTone(440, 1, tone)) << "brisco2-tune did not run";
+    auto music = brisco2::replay::probedMusic()();
+
+    EXPECT_THROW(music->open(name), tk::Error);  // missing
+    EXPECT_FALSE(music->isOpen());
+    media_test::fs::copy_file(tone, name);
+    music->open(name);
+    music->play();
+    EXPECT_TRUE(music->isOpen());
+    EXPECT_TRUE(music->isPlaying());
+    music->open(name);  // the same file again
+    EXPECT_TRUE(music->isOpen());
+    EXPECT_FALSE(music->isPlaying());
+
+    // Replaced by something that is no music: the libraries are asked again.
+    media_test::fs::remove(name);
+    media_test::writeFile(name, "not a sound file");
+    EXPECT_THROW(music->open(name), tk::Error);
+    EXPECT_FALSE(music->isOpen());
+    music->play();
+    EXPECT_FALSE(music->isPlaying());
+    // Back to the tune: asked again, and it opens; gone, it fails.
+    media_test::fs::remove(name);
+    media_test::fs::copy_file(tone, name);
+    music->open(name);
+    EXPECT_TRUE(music->isOpen());
+    media_test::fs::remove(name);
+    EXPECT_THROW(music->open(name), tk::Error);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "app/forms/pictures.h"
 #include "tests/qt_support.h"
+#include "toolkit/qt/fonts.h"
 #include "toolkit/qt/text_metrics.h"
 #include "toolkit/qt/tree_painter.h"
 #include "tools/replay/session.h"
@@ -230,6 +231,43 @@ TEST_F(Painted, OnlyWhatChangedIsPaintedAgain) {
     EXPECT_EQ(shown.boundingRect(), QRect(f.m->left(), f.m->top(), f.m->width(), f.m->height()));
 
     EXPECT_EQ(painter.damage(g.window1(), QRect(0, 0, 300, 200)), QRegion(0, 0, 300, 200));
+}
+
+TEST_F(Painted, ACaptionDrawnFromItsKeptImageIsTheCaptionDrawnInPlace) {
+    // A panel's caption is centred, a label's starts at its corner; the bevel and the
+    // background are not the caption's: both are drawn on the same grey.
+    f.va->setCaption("Game Over!");
+    f.m->show();
+    int compared = 0;
+    for (const tk::Widget* w : g.window1().widgets()) {
+        if (!w->hasCaption() || w->caption().empty() || w->width() <= 0 || w->height() <= 0)
+            continue;
+        const bool centred = w->kind() != tk::WidgetKind::Label;
+        const QSize size(w->width(), w->height());
+        QImage direct(size, QImage::Format_RGB32), kept(size, QImage::Format_RGB32);
+        direct.fill(Qt::gray);
+        kept.fill(Qt::gray);
+        {
+            QPainter p(&direct);
+            p.setRenderHint(QPainter::TextAntialiasing, false);
+            p.setFont(tk::qt::toQFont(w->font()));
+            p.setPen(
+                QColor(w->font().color.red(), w->font().color.green(), w->font().color.blue()));
+            p.drawText(
+                QRect(QPoint(0, 0), size),
+                (centred ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignTop) | Qt::TextSingleLine,
+                QString::fromStdString(w->caption()));
+        }
+        const auto& t = painter.text(w->font(), w->caption(), size, centred);
+        ASSERT_FALSE(t.ink.isNull()) << w->name();
+        QPainter(&kept).drawImage(t.offset, t.ink);
+        EXPECT_EQ(direct, kept) << w->name() << " \"" << w->caption() << '"';
+        // The same caption again is the same image, not a new one.
+        EXPECT_EQ(&painter.text(w->font(), w->caption(), size, centred), &t);
+        ++compared;
+    }
+    EXPECT_GT(compared, 30);
+    EXPECT_TRUE(painter.text(f.p->font(), " ", QSize(3, 13), false).ink.isNull());
 }
 
 TEST_F(Painted, PicturesStayCrispWhenScaled) {

@@ -4,6 +4,7 @@
 #include "toolkit/timer.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "toolkit/error.h"
 
@@ -16,10 +17,6 @@ Timer::Timer(Scheduler& scheduler, std::string name)
 
 Timer::~Timer() {
     scheduler_.remove(*this);
-}
-
-Nanos Timer::period() const {
-    return Nanos(std::max(interval_, kShortestPeriodMs)) * kMillisecond;
 }
 
 void Timer::setEnabled(bool value) {
@@ -69,6 +66,7 @@ void Scheduler::arm(Timer& t, Nanos due) {
         std::lower_bound(armed_.begin(), armed_.end(), &t,
                          [](const Timer* a, const Timer* b) { return a->order_ < b->order_; });
     armed_.insert(pos, &t);
+    if (earliestKnown_ && (armed_.size() == 1 || due < earliest_)) earliest_ = due;
     if (wake_) wake_(due);
 }
 
@@ -76,34 +74,56 @@ void Scheduler::disarm(Timer& t) {
     if (!t.armed_) return;
     t.armed_ = false;
     std::erase(armed_, &t);
+    // Only the loss of the earliest one makes a search necessary.
+    if (t.due_ == earliest_) earliestKnown_ = false;
 }
 
-std::optional<Nanos> Scheduler::nextDue() const {
-    std::optional<Nanos> best;
-    for (const Timer* t : armed_)
-        if (!best || t->due_ < *best) best = t->due_;
+Nanos Scheduler::scanEarliest() const {
+    Nanos best = armed_.front()->due_;
+    for (const Timer* t : armed_) best = std::min(best, t->due_);
     return best;
 }
 
 int Scheduler::runDue() {
     const Nanos now = clock_.now();
+    if (armed_.empty() || nextDue() > now) return 0;
+    // One pass: the round, and the earliest of the timers that are not in it. Each tick
+    // then brings in its next due time, and whatever a handler arms its own.
     round_.clear();
-    for (Timer* t : armed_)
-        if (t->due_ <= now) round_.push_back(t);
-    if (round_.empty()) return 0;
+    bool restArmed = false;
+    bool oneDue = true;  // every tick of the round due at the same time: no sorting
+    Nanos rest = 0;
+    for (Timer* t : armed_) {
+        if (t->due_ <= now) {
+            if (!round_.empty() && t->due_ != round_.front()->due_) oneDue = false;
+            round_.push_back(t);
+        } else if (!restArmed || t->due_ < rest) {
+            rest = t->due_;
+            restArmed = true;
+        }
+    }
+    // Every armed timer is either in the round, to be ticked or disarmed in it, or
+    // counted in `rest`: the earliest is known again once the round is over.
+    earliest_ = restArmed ? rest : std::numeric_limits<Nanos>::max();
+    earliestKnown_ = true;
     // armed_ is in creation order, so a stable sort by due time keeps ties in it. The
     // round is a handful of timers: an insertion sort, without the allocation of
     // std::stable_sort.
-    for (std::size_t i = 1; i < round_.size(); ++i)
+    for (std::size_t i = 1; !oneDue && i < round_.size(); ++i)
         for (std::size_t j = i; j > 0 && round_[j - 1]->due_ > round_[j]->due_; --j)
             std::swap(round_[j - 1], round_[j]);
     int ran = 0;
-    // Reset however the round ends, a handler's failure without a sink included.
+    // Reset however the round ends. A handler's failure without a sink leaves the rest
+    // of the round armed and due: the earliest is then looked for again.
     struct Delivering {
-        bool& flag;
-        explicit Delivering(bool& f) : flag(f) { flag = true; }
-        ~Delivering() { flag = false; }
-    } delivering(delivering_);
+        Scheduler& s;
+        bool completed = false;
+        explicit Delivering(Scheduler& sched) : s(sched) { s.delivering_ = true; }
+        ~Delivering() {
+            s.delivering_ = false;
+            if (!completed) s.earliestKnown_ = false;
+        }
+    } delivering(*this);
     for (std::size_t i = 0; i < round_.size(); ++i) {
         Timer* t = round_[i];
         if (!t) continue;                           // destroyed earlier this round
@@ -114,6 +134,7 @@ int Scheduler::runDue() {
         Nanos next = due + t->period();
         if (next <= late) next = late + t->period();
         t->due_ = next;
+        if (earliestKnown_ && next < earliest_) earliest_ = next;
         if (tickObserver_) tickObserver_(*t, due, late);
         ++ran;
         ++delivered_;
@@ -127,9 +148,11 @@ int Scheduler::runDue() {
         } else {
             t->handler_(t);
         }
-        if (running_ == t) t->retired_ = nullptr;  // still alive: drop a replaced handler
+        // Still alive: drop a replaced handler.
+        if (running_ == t && t->retired_) t->retired_ = nullptr;
         running_ = nullptr;
     }
+    delivering.completed = true;
     round_.clear();
     return ran;
 }

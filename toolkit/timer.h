@@ -60,7 +60,9 @@ class Timer : public Object {
   private:
     friend class Scheduler;
     void restart();
-    Nanos period() const;
+    Nanos period() const {
+        return Nanos(interval_ < kShortestPeriodMs ? kShortestPeriodMs : interval_) * kMillisecond;
+    }
 
     Scheduler& scheduler_;
     std::size_t order_ = 0;  // creation order: ties between due ticks go by it
@@ -88,8 +90,18 @@ class Scheduler {
     // same round does not run. Returns how many handlers ran.
     int runDue();
 
-    // The earliest armed due time, if any timer is armed.
-    std::optional<Nanos> nextDue() const;
+    // The earliest armed due time, if any timer is armed. Kept as timers are armed and
+    // as rounds run, so asking costs nothing.
+    std::optional<Nanos> nextDue() const {
+        if (armed_.empty()) return std::nullopt;
+        // Within a round the rest of it is still to come: look at every timer then.
+        if (delivering_) return scanEarliest();
+        if (!earliestKnown_) {
+            earliest_ = scanEarliest();
+            earliestKnown_ = true;
+        }
+        return earliest_;
+    }
     // Whether runDue is delivering a round right now.
     bool delivering() const { return delivering_; }
 
@@ -121,11 +133,15 @@ class Scheduler {
     void remove(Timer& t);
     void arm(Timer& t, Nanos due);
     void disarm(Timer& t);
+    Nanos scanEarliest() const;  // of a non-empty armed set
 
     Clock& clock_;
     std::vector<Timer*> all_;
     std::vector<Timer*> armed_;  // kept in creation order
     std::vector<Timer*> round_;  // scratch for runDue
+    // The earliest due time of the armed timers, while earliestKnown_.
+    mutable Nanos earliest_ = 0;
+    mutable bool earliestKnown_ = true;
     ErrorSink errorSink_;
     std::function<void(Nanos)> wake_;
     TickObserver tickObserver_;

@@ -34,6 +34,7 @@ Widget::Widget(std::string name, WidgetKind kind, Widget* parent)
 }
 
 void Widget::changed() {
+    ++revision_;
     if (!window_) return;
     if (window_ == this)
         window_->notifyWindow();
@@ -89,6 +90,7 @@ void Widget::setCaption(const std::string& text) {
 }
 
 void Widget::loadCaption(const std::string& text) {
+    ++revision_;
     caption_ = text;
     hasCaption_ = true;
     autosize();

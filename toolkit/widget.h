@@ -95,6 +95,10 @@ class Widget : public Object {
     // Loading: the caption text without the effects a handler's write has.
     void loadCaption(const std::string& text);
 
+    // Counts the widget's own changes of any property: a painter tells what changed
+    // by it, without keeping copies of what it drew.
+    std::uint32_t revision() const { return revision_; }
+
   protected:
     void changed();
     virtual void autosize() {}
@@ -114,6 +118,7 @@ class Widget : public Object {
     std::optional<Font> ownFont_;
     const Picture* picture_ = nullptr;
     bool bevel_ = true;
+    std::uint32_t revision_ = 0;
 };
 
 // Opaque, self-sizing text: the rectangle is the caption's extent in its font; an

@@ -106,6 +106,7 @@ void Window::notifyWindow() {
 }
 
 void Window::notifyContent() {
+    ++contentChanges_;
     if (dirty_) return;  // one request per frame is enough
     dirty_ = true;
     if (host_) host_->contentChanged(*this);

@@ -74,6 +74,10 @@ class Window : public Widget {
     void userMoved(int left, int top);
     void userStateChanged(WindowState s);
 
+    // How many changes of the content there have been: whether an input changed what
+    // shows.
+    std::uint64_t contentChanges() const { return contentChanges_; }
+
     // The platform's wish to repaint is collected here and fetched once per frame.
     bool takeDirty() {
         bool d = dirty_;
@@ -95,6 +99,7 @@ class Window : public Widget {
     WindowHost* host_ = nullptr;
     std::vector<Widget*> widgets_;
     bool dirty_ = true;
+    std::uint64_t contentChanges_ = 0;
     bool echo_ = true;  // false while applying a change that came from the platform
 };
 

@@ -33,52 +33,64 @@ void RealClock::start() {
     started_ = true;
 }
 
-RealTimerDriver::RealTimerDriver(RealLoop& loop, RealClock& clock)
-    : WakeDriver(loop), clock_(clock) {
+MonotonicDeadline::MonotonicDeadline(std::function<void()> fired) : fired_(std::move(fired)) {
     fd_ = timerfd_create(CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
     if (fd_ < 0) throw std::runtime_error(std::string("timerfd_create: ") + std::strerror(errno));
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
-    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
-                     [this] { wake(); });
+    QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(), [this] {
+        // One read takes every expiration there has been.
+        std::uint64_t expirations = 0;
+        if (::read(fd_, &expirations, sizeof expirations) <= 0) return;
+        armed_ = false;
+        fired_();
+    });
+}
+
+MonotonicDeadline::~MonotonicDeadline() {
+    notifier_.reset();
+    if (fd_ >= 0) ::close(fd_);
+}
+
+void MonotonicDeadline::armAt(Nanos at) {
+    // Absolute: no drift from the time it takes to get here.
+    at = std::max<Nanos>(at, 1);
+    itimerspec deadline{};
+    deadline.it_value.tv_sec = time_t(at / 1'000'000'000);
+    deadline.it_value.tv_nsec = long(at % 1'000'000'000);
+    set(deadline, TFD_TIMER_ABSTIME);
+    armed_ = true;
+}
+
+void MonotonicDeadline::disarm() {
+    set(itimerspec{}, 0);
+    armed_ = false;
+}
+
+void MonotonicDeadline::set(const itimerspec& value, int flags) {
+    if (timerfd_settime(fd_, flags, &value, nullptr) != 0)
+        throw std::runtime_error(std::string("timerfd_settime: ") + std::strerror(errno));
+}
+
+RealTimerDriver::RealTimerDriver(RealLoop& loop, RealClock& clock)
+    : WakeDriver(loop), clock_(clock), deadline_([this] { woke(); }) {
     onFailure_ = [](const std::string& text) {
         std::fprintf(stderr, "%s\n", text.c_str());
         QCoreApplication::exit(1);
     };
 }
 
-RealTimerDriver::~RealTimerDriver() {
-    notifier_.reset();
-    if (fd_ >= 0) ::close(fd_);
-}
+RealTimerDriver::~RealTimerDriver() = default;
 
 void RealTimerDriver::armAt(Nanos due) {
-    // Absolute on the monotonic clock: no drift from the time it takes to get here. A
-    // deadline already past fires at once.
-    Nanos at = std::max<Nanos>(clock_.toMonotonic(due), 1);
-    itimerspec deadline{};
-    deadline.it_value.tv_sec = time_t(at / 1'000'000'000);
-    deadline.it_value.tv_nsec = long(at % 1'000'000'000);
-    setDeadline(deadline, TFD_TIMER_ABSTIME);
+    deadline_.armAt(clock_.toMonotonic(due));
 }
 
 void RealTimerDriver::disarm() {
-    setDeadline(itimerspec{}, 0);
-}
-
-void RealTimerDriver::setDeadline(const itimerspec& value, int flags) {
-    if (timerfd_settime(fd_, flags, &value, nullptr) != 0)
-        throw std::runtime_error(std::string("timerfd_settime: ") + std::strerror(errno));
+    deadline_.disarm();
 }
 
 void RealTimerDriver::failed(const std::exception& e) {
     if (onFailure_) onFailure_(e.what());
-}
-
-void RealTimerDriver::wake() {
-    std::uint64_t expirations = 0;
-    while (::read(fd_, &expirations, sizeof expirations) > 0) {
-    }
-    woke();
 }
 
 }  // namespace tk::qt

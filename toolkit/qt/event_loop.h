@@ -33,6 +33,30 @@ class RealClock : public Clock {
     Nanos origin_ = 0;
 };
 
+// A deadline on the monotonic clock, to the nanosecond, watched by the Qt event loop:
+// a timerfd and a socket notifier. Arming and disarming throw std::runtime_error when
+// the platform refuses.
+class MonotonicDeadline {
+  public:
+    explicit MonotonicDeadline(std::function<void()> fired);
+    ~MonotonicDeadline();
+    MonotonicDeadline(const MonotonicDeadline&) = delete;
+    MonotonicDeadline& operator=(const MonotonicDeadline&) = delete;
+
+    // Fires once at `at` (CLOCK_MONOTONIC, ns); a time already past fires at once.
+    void armAt(Nanos at);
+    void disarm();
+    bool armed() const { return armed_; }
+
+  private:
+    void set(const itimerspec& value, int flags);
+
+    int fd_ = -1;
+    bool armed_ = false;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::function<void()> fired_;
+};
+
 // Wakes a real loop from the Qt event loop: one timerfd, armed for the deadline of the
 // earliest due tick on the monotonic clock and watched by a socket notifier. Every
 // wake-up delivers one round of due ticks (RealLoop::wake).
@@ -56,12 +80,8 @@ class RealTimerDriver : public WakeDriver {
     void failed(const std::exception& e) override;
 
   private:
-    void setDeadline(const itimerspec& value, int flags);
-    void wake();
-
     RealClock& clock_;
-    int fd_ = -1;
-    std::unique_ptr<QSocketNotifier> notifier_;
+    MonotonicDeadline deadline_;
     std::function<void(const std::string&)> onFailure_;
 };
 

@@ -9,8 +9,10 @@
 #include <QCoreApplication>
 #include <QIODevice>
 #include <QMediaDevices>
+#include <QThread>
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
@@ -25,10 +27,10 @@ using Clock = std::chrono::steady_clock;
 // Half a second between decoder and device: enough to ride out a slow moment of the
 // worker, and little to throw away on a restart.
 constexpr std::size_t kQueueSamples = AudioOutput::kSampleRate / 2 * AudioOutput::kChannels;
-// The device's own buffer; generous, since a pull waits for the event thread.
+// The device's own buffer; generous, since the sink's thread may be held up.
 constexpr int kDeviceBufferMs = 200;
 
-// The sink's view of the queue: read on the event thread, never written.
+// The sink's view of the queue: read on the sink's thread, never written.
 class PullDevice : public QIODevice {
   public:
     explicit PullDevice(QtAudioOutput::Impl& impl) : impl_(impl) {}
@@ -62,11 +64,34 @@ struct QtAudioOutput::Impl {
     Clock::time_point playedOut{};
     std::chrono::nanoseconds longestPull{0};
 
-    // Made and dropped on the event thread. write() reaches `device` only under the
-    // mutex while `running`, and stop() clears `running` before dropping it.
+    // The sink's thread: the sink and its device live there, made and dropped by calls
+    // the event thread waits for. write() reaches `device` only under
+    // the mutex while `running`, and stop() clears `running` before dropping it.
+    std::unique_ptr<QThread> thread;
+    std::unique_ptr<QObject> context;  // lives in `thread`: what runs there runs on it
     std::unique_ptr<QAudioSink> sink;
     std::unique_ptr<PullDevice> device;
+    std::atomic<bool> sinkStopped{false};  // the sink stopped on its own: no sound
     std::chrono::microseconds deviceLatency{0};
+
+    // Runs `fn` on the sink's thread and waits for it.
+    template <class Fn>
+    void onSinkThread(Fn fn) {
+        if (!thread) {
+            thread = std::make_unique<QThread>();
+            thread->setObjectName(QStringLiteral("brisco2-audio"));
+            context = std::make_unique<QObject>();
+            context->moveToThread(thread.get());
+            thread->start();
+        }
+        QMetaObject::invokeMethod(context.get(), fn, Qt::BlockingQueuedConnection);
+    }
+
+    ~Impl() {
+        if (!thread) return;
+        thread->quit();
+        thread->wait();
+    }
 
     qint64 pull(char* data, qint64 maxSize) {
         const auto began = Clock::now();
@@ -97,6 +122,7 @@ struct QtAudioOutput::Impl {
         return static_cast<qint64>(size * 2);
     }
 
+    // On the sink's thread.
     void releaseSink() {
         if (sink) sink->stop();
         sink.reset();
@@ -140,19 +166,32 @@ std::string QtAudioOutput::start() {
         d_->playedOut = {};
         d_->longestPull = {};
     }
-    d_->device = std::make_unique<PullDevice>(*d_);
-    d_->device->open(QIODevice::ReadOnly);
-    d_->sink = std::make_unique<QAudioSink>(device, format);
-    d_->sink->setBufferSize(kSampleRate * kBytesPerFrame * kDeviceBufferMs / 1000);
-    d_->sink->start(d_->device.get());
-    if (d_->sink->error() != QAudio::NoError || d_->sink->state() == QAudio::StoppedState) {
-        const int code = static_cast<int>(d_->sink->error());
+    d_->sinkStopped = false;
+    std::string failure;
+    d_->onSinkThread([&] {
+        Impl& d = *d_;
+        d.device = std::make_unique<PullDevice>(d);
+        d.device->open(QIODevice::ReadOnly);
+        d.sink = std::make_unique<QAudioSink>(device, format);
+        d.sink->setBufferSize(kSampleRate * kBytesPerFrame * kDeviceBufferMs / 1000);
+        QObject::connect(d.sink.get(), &QAudioSink::stateChanged, d.sink.get(),
+                         [&d](QAudio::State s) {
+                             if (s == QAudio::StoppedState) d.sinkStopped = true;
+                         });
+        d.sink->start(d.device.get());
+        if (d.sink->error() != QAudio::NoError || d.sink->state() == QAudio::StoppedState) {
+            failure = "Audiogerät verweigert den Start (" +
+                      std::to_string(static_cast<int>(d.sink->error())) + ")";
+            return;
+        }
+        const auto bytes = std::max<qint64>(d.sink->bufferSize(), 0);
+        d.deviceLatency =
+            std::chrono::microseconds(bytes * 1'000'000 / (kSampleRate * kBytesPerFrame));
+    });
+    if (!failure.empty()) {
         stop();
-        return "Audiogerät verweigert den Start (" + std::to_string(code) + ")";
+        return failure;
     }
-    const auto bytes = std::max<qint64>(d_->sink->bufferSize(), 0);
-    d_->deviceLatency =
-        std::chrono::microseconds(bytes * 1'000'000 / (kSampleRate * kBytesPerFrame));
     return {};
 }
 
@@ -163,7 +202,7 @@ void QtAudioOutput::stop() {
         d_->size = 0;
     }
     d_->space.notify_all();
-    d_->releaseSink();
+    if (d_->thread) d_->onSinkThread([this] { d_->releaseSink(); });
 }
 
 bool QtAudioOutput::write(const std::int16_t* samples, std::size_t frames) {
@@ -180,7 +219,7 @@ bool QtAudioOutput::write(const std::int16_t* samples, std::size_t frames) {
         d_->size += chunk;
         left -= chunk;
         if (d_->starved) {
-            // Posted to the event thread. stop() clears `running` under this lock before
+            // Posted to the sink's thread. stop() clears `running` under this lock before
             // it deletes the device, so the device is alive here; a call still queued
             // when it goes is dropped with it.
             d_->starved = false;
@@ -199,7 +238,7 @@ void QtAudioOutput::finish() {
 
 bool QtAudioOutput::busy() const {
     // A sink that stopped on its own has lost its device: no sound comes any more.
-    if (!d_->sink || d_->sink->state() == QAudio::StoppedState) return false;
+    if (d_->sinkStopped) return false;
     std::lock_guard lock(d_->mutex);
     if (!d_->running) return false;
     if (!d_->finished || d_->size > 0) return true;

@@ -11,9 +11,10 @@
 
 namespace tk {
 
-// Sound through the default audio device of Qt Multimedia. The sink pulls its data on the
-// event thread from a small lock-protected queue that the decoder's worker fills, so the
-// event thread only copies bytes that are already decoded.
+// Sound through the default audio device of Qt Multimedia. The sink lives on a thread of
+// its own and pulls its data there, every period of the sink, from a small lock-protected
+// queue that the decoder's worker fills: the event thread only starts and stops it, and
+// never waits for the sound server between the game's ticks.
 //
 // start() needs a running QCoreApplication; it fails (and the game stays silent) when
 // there is none, no default device, or the device refuses to start.
@@ -31,7 +32,7 @@ class QtAudioOutput : public AudioOutput {
     bool busy() const override;
 
     // The longest time one pull of the device spent copying from the queue, since the
-    // last start(): the event thread's share of each audio buffer.
+    // last start().
     std::chrono::nanoseconds longestPull() const;
 
     struct Impl;

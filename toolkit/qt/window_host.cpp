@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QResizeEvent>
+#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 
@@ -111,7 +112,15 @@ class HostWidget : public QWidget {
 QtWindowHost::QtWindowHost(Window& window)
     : window_(window), widget_(std::make_unique<HostWidget>(*this)) {
     clock_.start();
+    trace_ = FrameTrace::fromEnvironment();
+    try {
+        frameDeadline_ = std::make_unique<MonotonicDeadline>([this] { frameTick(); });
+    } catch (const std::exception&) {
+        frameDeadline_.reset();  // frames then come on the millisecond timer
+    }
     frameTimer_.setSingleShot(true);
+    // Never early: two frames are at least one refresh apart.
+    frameTimer_.setTimerType(Qt::PreciseTimer);
     connect(&frameTimer_, &QTimer::timeout, this, [this] { frameTick(); });
     frameWatch_.setInterval(kFrameWatchStepMs);
     connect(&frameWatch_, &QTimer::timeout, this, [this] { watchTick(); });
@@ -453,20 +462,44 @@ bool QtWindowHost::recentlyRequested(QPoint pos) const {
 }
 
 void QtWindowHost::scheduleFrame() {
-    if (frameTimer_.isActive()) return;
-    const qint64 wait = lastFrameAt_ + kFrameMs - clock_.elapsed();
-    frameTimer_.start(int(std::max<qint64>(0, wait)));
+    if (frameTimer_.isActive() || (frameDeadline_ && frameDeadline_->armed())) return;
+    // The next refresh after the last frame: at once when that has passed.
+    const qint64 next = lastFrameNs_ + framePeriodNs_;
+    const qint64 wait = next - RealClock::monotonicNow();
+    if (wait > 0 && frameDeadline_) {
+        try {
+            frameDeadline_->armAt(next);
+            return;
+        } catch (const std::exception&) {
+            // The platform refused the timer: the millisecond one it is.
+        }
+    }
+    frameTimer_.start(int(std::max<qint64>(0, (wait + 999'999) / 1'000'000)));
 }
 
 void QtWindowHost::frameTick() {
-    lastFrameAt_ = clock_.elapsed();
-    auto old = [&](const auto& r) { return lastFrameAt_ - r.at > kRequestMemoryMs; };
+    const qint64 now = clock_.elapsed();
+    auto old = [&](const auto& r) { return now - r.at > kRequestMemoryMs; };
     while (!sizeRequests_.empty() && old(sizeRequests_.front())) sizeRequests_.pop_front();
     while (!posRequests_.empty() && old(posRequests_.front())) posRequests_.pop_front();
-    if (!window_.takeDirty()) return;
     // Only what changed goes to the screen: a moving actor costs its two squares.
-    const QRegion damage = painter_.damage(window_, widget_->rect());
-    if (!damage.isEmpty()) widget_->update(damage);
+    const QRegion damage =
+        window_.takeDirty() ? painter_.damage(window_, widget_->rect()) : QRegion();
+    if (damage.isEmpty()) {
+        keysShown_.clear();  // what they changed does not show
+        return;
+    }
+    if (QScreen* screen = widget_->screen(); screen && screen->refreshRate() > 1)
+        framePeriodNs_ = std::max<qint64>(kFrameNs, qint64(1e9 / screen->refreshRate()));
+    lastFrameNs_ = RealClock::monotonicNow();
+    // Painted and handed to the window system now, not at a later pass of the loop.
+    widget_->repaint(damage);
+    if (trace_) {
+        const Nanos shown = RealClock::monotonicNow();
+        for (const qint64 taken : keysShown_) trace_->key(taken, shown);
+        trace_->frame(shown);
+    }
+    keysShown_.clear();
 }
 
 void QtWindowHost::paint(QPainter& p, QRect only) {
@@ -548,7 +581,10 @@ bool QtWindowHost::eventFilter(QObject* watched, QEvent* event) {
     const auto* key = static_cast<QKeyEvent*>(event);
     const auto vk = toVirtualKey(key->key(), key->modifiers());
     if (!vk) return false;
+    const Nanos taken = trace_ ? RealClock::monotonicNow() : 0;
+    const std::uint64_t changes = window_.contentChanges();
     const bool consumed = app.keyDown(window_, vk->code, vk->modifiers);
+    if (trace_ && window_.contentChanges() != changes) keysShown_.push_back(taken);
     if (afterInput_) afterInput_();
     return consumed;
 }

@@ -14,7 +14,10 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
+#include "toolkit/qt/event_loop.h"
+#include "toolkit/qt/frame_trace.h"
 #include "toolkit/qt/tree_painter.h"
 #include "toolkit/qt/x11_frame.h"
 #include "toolkit/window.h"
@@ -47,8 +50,9 @@ class QtWindowHost : public QObject, public WindowHost {
     TreePainter& treePainter() { return painter_; }
     std::uint64_t paints() const { return paints_; }
 
-    // How often the tree may be painted: one frame of a 60 Hz display.
-    static constexpr int kFrameMs = 16;
+    // The shortest time between two frames: one refresh of a 60 Hz display, or of the
+    // screen's own if it is slower.
+    static constexpr qint64 kFrameNs = 16'666'667;
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -135,9 +139,16 @@ class QtWindowHost : public QObject, public WindowHost {
     std::deque<Request<QPoint>> posRequests_;
     QElapsedTimer clock_;
 
+    // The frame path: a change asks for the next frame, which paints what changed.
+    // The next frame's time to the nanosecond, or, where no such timer can be had, a
+    // millisecond one.
+    std::unique_ptr<MonotonicDeadline> frameDeadline_;
     QTimer frameTimer_;
-    qint64 lastFrameAt_ = -kFrameMs;
+    qint64 framePeriodNs_ = kFrameNs;
+    qint64 lastFrameNs_ = 0;  // on the monotonic clock; 0 before the first frame
     std::uint64_t paints_ = 0;
+    std::unique_ptr<FrameTrace> trace_;
+    std::vector<qint64> keysShown_;  // when keys that changed the content were taken
 };
 
 }  // namespace tk::qt
