@@ -52,13 +52,15 @@ test: deps format-check test-fast asan web-test
 node_modules/.package-lock.json: package.json package-lock.json
 	npm ci --no-audit --no-fund
 
-$(WEB_BUILD)/CMakeCache.txt:
-	$(EMENV) emcmake cmake -S . -B $(WEB_BUILD) -DBRISCO2_WEB=ON -DCMAKE_BUILD_TYPE=Release \
+# The browser edition takes the desktop build's tune and font tables: those first.
+web: deps $(BUILD)/CMakeCache.txt node_modules/.package-lock.json
+	cmake --build $(BUILD) -j$(JOBS) --target brisco2-tune-file brisco2fonttables \
+	  brisco2-tests brisco2-twin-tests brisco2-replay
+	[ -f $(WEB_BUILD)/CMakeCache.txt ] || $(EMENV) emcmake cmake -S . -B $(WEB_BUILD) \
+	  -DBRISCO2_WEB=ON -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node) -DBRISCO2_NATIVE_BUILD=$(abspath $(BUILD)) \
-	  -DBRISCO2_TUNE=$(abspath $(BUILD))/run/Brisco.wma
-
-web: deps $(BUILD)/CMakeCache.txt node_modules/.package-lock.json $(WEB_BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j$(JOBS) --target brisco2-tune-file brisco2-tests brisco2-twin-tests brisco2-replay
+	  -DBRISCO2_TUNE=$(abspath $(BUILD))/run/Brisco.wma \
+	  -DBRISCO2_FONT_TABLES=$(abspath $(BUILD))/tools/font_tables/font_tables.cpp
 	$(EMENV) cmake --build $(WEB_BUILD) -j$(JOBS)
 
 web-run: web
