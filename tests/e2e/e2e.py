@@ -80,6 +80,13 @@ def _die_with_parent():
         pass
 
 
+def _signal_group(p, sig):
+    try:
+        os.killpg(p.pid, sig)
+    except (ProcessLookupError, PermissionError):
+        pass
+
+
 def wait_for(what, predicate, timeout, step=0.05, seen=None):
     """Polls until predicate() gives a true value, which is returned. `seen()` tells
     what there was instead, for the message on a timeout."""
@@ -175,9 +182,12 @@ class Session:
         self.close()
 
     def _spawn(self, argv, env=None, cwd=None, stdout=None, pass_fds=()):
+        # A group of its own: what it starts (the D-Bus daemon of dbus-run-session) goes
+        # with it.
         p = subprocess.Popen(argv, env=env, cwd=cwd, stdout=stdout or subprocess.DEVNULL,
                              stderr=subprocess.STDOUT if stdout else subprocess.DEVNULL,
-                             pass_fds=pass_fds, preexec_fn=_die_with_parent)
+                             pass_fds=pass_fds, preexec_fn=_die_with_parent,
+                             start_new_session=True)
         self.procs.append(p)
         return p
 
@@ -208,6 +218,8 @@ class Session:
         os.makedirs(runtime, mode=0o700, exist_ok=True)
         self.env["XDG_RUNTIME_DIR"] = runtime
         self.env["HOME"] = self.folder  # openbox and Qt find no personal settings
+        # No accessibility bus: GTK window managers would start one that outlives the test.
+        self.env["NO_AT_BRIDGE"] = "1"
         self._spawn(WINDOW_MANAGERS[self.wm], env=self.env)
         wait_for("the window manager", self._wm_running, 20)
         log("X on %s with %s" % (self.display, self.wm))
@@ -232,14 +244,14 @@ class Session:
 
     def close(self):
         for p in reversed(self.procs):
-            if p.poll() is None:
-                p.terminate()
+            _signal_group(p, signal.SIGTERM)
         for p in reversed(self.procs):
             try:
                 p.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 p.kill()
                 p.wait()
+            _signal_group(p, signal.SIGKILL)  # whatever of its group is left
         self.procs = []
         shutil.rmtree(self.folder, ignore_errors=True)
 
@@ -403,7 +415,7 @@ class WaylandSession(Session):
                   "QT_SCREEN_SCALE_FACTORS", "QT_AUTO_SCREEN_SCALE_FACTOR"):
             self.env.pop(k, None)
         self.env.update({"XDG_RUNTIME_DIR": runtime, "HOME": self.folder,
-                         "WAYLAND_DISPLAY": "brisco2-e2e"})
+                         "WAYLAND_DISPLAY": "brisco2-e2e", "NO_AT_BRIDGE": "1"})
         # No fading in and out: a screenshot shows the windows' own colours.
         config = os.path.join(self.folder, "weston.ini")
         with open(config, "w") as f:
