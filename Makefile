@@ -10,20 +10,31 @@ WEB_PORT ?= 8000
 # Emscripten's tools are Node.js programs that need Debian's node modules. (Debian's
 # package brings its system libraries prebuilt, in a cache it keeps frozen.)
 EMENV = NODE_PATH=/usr/share/nodejs
+PACKAGE_BUILD ?= build-package
+# The music decoder's few parts of FFmpeg, built once from Debian's source package.
+FFMPEG_PREFIX ?= $(CURDIR)/.deps/ffmpeg
+FFMPEG = $(FFMPEG_PREFIX)/lib/libavcodec.a
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
 .PHONY: deps build run test test-fast format format-check asan bench soak fuzz install package clean \
-	web web-run web-test replays-update
+	web web-run web-test replays-update ffmpeg package-tree package-test
 
 deps:
 	@scripts/install-deps
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DBRISCO2_WEB_BUILD=$(abspath $(WEB_BUILD)) $(CMAKE_FLAGS)
+ffmpeg: deps
+	@scripts/build-ffmpeg $(FFMPEG_PREFIX)
 
-build: deps $(BUILD)/CMakeCache.txt
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) -DBRISCO2_WEB_BUILD=$(abspath $(WEB_BUILD)) \
+	  -DBRISCO2_FFMPEG_PREFIX=$(FFMPEG_PREFIX) $(CMAKE_FLAGS)
+
+# A tree configured before the decoder was built here is pointed at it.
+build: deps ffmpeg $(BUILD)/CMakeCache.txt
+	@grep -qx 'BRISCO2_FFMPEG_PREFIX:PATH=$(FFMPEG_PREFIX)' $(BUILD)/CMakeCache.txt || \
+	  cmake -S . -B $(BUILD) -DBRISCO2_FFMPEG_PREFIX=$(FFMPEG_PREFIX)
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
@@ -38,13 +49,14 @@ format-check:
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
-asan: deps
-	cmake -S . -B $(ASAN_BUILD) -DBRISCO2_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug $(CMAKE_FLAGS)
+asan: deps ffmpeg
+	cmake -S . -B $(ASAN_BUILD) -DBRISCO2_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
+	  -DBRISCO2_FFMPEG_PREFIX=$(FFMPEG_PREFIX) $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j$(JOBS)
 
-test: deps format-check test-fast asan web-test
+test: deps format-check test-fast asan web-test package-test
 
 # The browser edition: a static folder any web host can serve as it is. The music is the
 # tune the desktop build renders; the decoder comes from the npm registry, pinned in
@@ -92,8 +104,18 @@ fuzz: deps
 install: build
 	cmake --install $(BUILD)
 
-package: build
-	cd $(BUILD) && cpack -G DEB
+# The Debian package: Debian's shared FFmpeg, as its rules want, and only what gets
+# installed.
+package-tree: deps
+	[ -f $(PACKAGE_BUILD)/CMakeCache.txt ] || cmake -S . -B $(PACKAGE_BUILD) -DBRISCO2_TESTS=OFF \
+	  -DBRISCO2_FFMPEG_PREFIX= $(CMAKE_FLAGS)
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+
+package: package-tree
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+
+package-test: package-tree
+	cd $(PACKAGE_BUILD) && ctest --output-on-failure -j$(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(WEB_BUILD) $(PACKAGE_BUILD)
