@@ -13,7 +13,6 @@ EMENV = NODE_PATH=/usr/share/nodejs
 PACKAGE_BUILD ?= build-package
 # The music decoder's few parts of FFmpeg, built once from Debian's source package.
 FFMPEG_PREFIX ?= $(CURDIR)/.deps/ffmpeg
-FFMPEG = $(FFMPEG_PREFIX)/lib/libavcodec.a
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)

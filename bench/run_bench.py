@@ -368,8 +368,8 @@ class Desktop:
                     p.wait()
 
 
-def launch(args, desktop):
-    return subprocess.Popen([args.game], cwd=args.run_dir, env=desktop.env,
+def launch(args, desktop, **env):
+    return subprocess.Popen([args.game], cwd=args.run_dir, env=dict(desktop.env, **env),
                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
@@ -474,10 +474,8 @@ def bench_trace(args, desktop, x):
     """Input latency and frame pacing from the game's own trace, in mission 6 with a key
     that moves the bar every 137 ms (out of step with the frames)."""
     trace = os.path.join(args.work, "frame-trace.txt")
-    env = dict(desktop.env, BRISCO2_FRAME_TRACE=trace)
     started = time.monotonic()
-    proc = subprocess.Popen([args.game], cwd=args.run_dir, env=env,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    proc = launch(args, desktop, BRISCO2_FRAME_TRACE=trace)
     try:
         win = wait_for_window(x, started)
         time.sleep(max(0.0, MENU_KEY_S - (time.monotonic() - started)))

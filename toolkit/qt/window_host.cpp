@@ -254,11 +254,7 @@ void QtWindowHost::advance() {
         }
         const std::optional<FrameExtents> f = x11_->extents();
         if (!f && !late) return;
-        if (f && applied_.border == BorderStyle::Sizeable) {
-            const qreal r = widget_->devicePixelRatioF();
-            sizeableFrame_ = FrameExtents{qRound(f->left / r), qRound(f->top / r),
-                                          qRound(f->right / r), qRound(f->bottom / r)};
-        }
+        if (f && applied_.border == BorderStyle::Sizeable) sizeableFrame_ = inWidgetPixels(*f);
         finishShow();
     }
 }
@@ -415,6 +411,13 @@ void QtWindowHost::watchTick() {
     if (age > kFrameWatchMs || (settled && age >= kSettleMs)) frameWatch_.stop();
 }
 
+FrameExtents QtWindowHost::inWidgetPixels(const FrameExtents& screen) const {
+    // The window manager counts in the screen's pixels, the widget tree in Qt's.
+    const qreal r = widget_->devicePixelRatioF();
+    return FrameExtents{qRound(screen.left / r), qRound(screen.top / r), qRound(screen.right / r),
+                        qRound(screen.bottom / r)};
+}
+
 std::optional<FrameExtents> QtWindowHost::wmFrame() const {
     if (!widget_->isVisible()) return std::nullopt;
     // On X11 the window manager says what frame it gives the window, in the screen's
@@ -423,9 +426,7 @@ std::optional<FrameExtents> QtWindowHost::wmFrame() const {
         if (!x11_->wmRunning()) return FrameExtents{};
         const std::optional<FrameExtents> f = x11_->extents();
         if (!f) return std::nullopt;
-        const qreal r = widget_->devicePixelRatioF();
-        return FrameExtents{qRound(f->left / r), qRound(f->top / r), qRound(f->right / r),
-                            qRound(f->bottom / r)};
+        return inWidgetPixels(*f);
     }
     // Elsewhere (Wayland) Qt draws the frame itself and knows it; none yet is unknown.
     QWindow* handle = widget_->windowHandle();

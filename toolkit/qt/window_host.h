@@ -84,6 +84,7 @@ class QtWindowHost : public QObject, public WindowHost {
     void readFrame();
     FrameExtents platformFrame() const;
     std::optional<FrameExtents> wmFrame() const;
+    FrameExtents inWidgetPixels(const FrameExtents& screen) const;
     bool recentlyRequested(QSize client) const;
     bool recentlyRequested(QPoint pos) const;
 
