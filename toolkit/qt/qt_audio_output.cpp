@@ -3,6 +3,8 @@
 
 #include "toolkit/qt/qt_audio_output.h"
 
+#include "toolkit/qt/refill_pacer.h"
+
 #include <QAudioDevice>
 #include <QAudioFormat>
 #include <QAudioSink>
@@ -10,6 +12,7 @@
 #include <QIODevice>
 #include <QMediaDevices>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -24,11 +27,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Half a second between decoder and device: enough to ride out a slow moment of the
-// worker, and little to throw away on a restart.
-constexpr std::size_t kQueueSamples = AudioOutput::kSampleRate / 2 * AudioOutput::kChannels;
-// The device's own buffer; generous, since the sink's thread may be held up.
-constexpr int kDeviceBufferMs = 200;
+// A second between decoder and device: a whole refill of the device (below) always finds
+// its data queued, and a restart throws little away.
+constexpr std::size_t kQueueSamples = AudioOutput::kSampleRate * AudioOutput::kChannels;
+// The device's own buffer; generous, since the sink's thread may be held up, and the
+// bigger it is, the bigger the pieces in which the server asks for data.
+constexpr int kDeviceBufferMs = 400;
 
 // The sink's view of the queue: read on the sink's thread, never written.
 class PullDevice : public QIODevice {
@@ -73,6 +77,10 @@ struct QtAudioOutput::Impl {
     std::unique_ptr<PullDevice> device;
     std::atomic<bool> sinkStopped{false};  // the sink stopped on its own: no sound
     std::chrono::microseconds deviceLatency{0};
+    // On the sink's thread: when its reads come back empty, and the timer that ends a rest.
+    RefillPacer pacer;
+    std::unique_ptr<QTimer> refillTimer;
+    std::atomic<int> rests{0};
 
     // Runs `fn` on the sink's thread and waits for it.
     template <class Fn>
@@ -112,8 +120,8 @@ struct QtAudioOutput::Impl {
         playedOut = std::max(playedOut, now) +
                     std::chrono::microseconds(done / kChannels * 1'000'000 / kSampleRate);
         longestPull = std::max(longestPull, now - began);
-        // The writer is woken only once half the queue is free: it then decodes a
-        // quarter second in one go instead of waking for every pull.
+        // The writer is woken only once half the queue is free: it then decodes half a
+        // second in one go instead of waking for every pull.
         const bool roomy = ring.size() - size >= ring.size() / 2;
         lock.unlock();
         if (done > 0 && roomy) space.notify_all();
@@ -125,8 +133,26 @@ struct QtAudioOutput::Impl {
         return static_cast<qint64>(size * 2);
     }
 
+    // On the sink's thread, for each of the sink's reads.
+    qint64 feed(char* data, qint64 maxSize) {
+        const auto now = Clock::now();
+        const qint64 free = sink->bytesFree();
+        if (const auto rest = pacer.hold(now, free, maxSize)) {
+            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(*rest);
+            refillTimer->start(static_cast<int>(ms.count()));
+            ++rests;
+            return 0;
+        }
+        const qint64 done = pull(data, maxSize);
+        pacer.delivered(now, free, maxSize, done);
+        return done;
+    }
+
     // On the sink's thread.
     void releaseSink() {
+        if (refillTimer) refillTimer->stop();
+        refillTimer.reset();
+        pacer.reset();
         if (sink) sink->stop();
         sink.reset();
         if (device) device->close();
@@ -139,7 +165,7 @@ qint64 PullDevice::bytesAvailable() const {
 }
 
 qint64 PullDevice::readData(char* data, qint64 maxSize) {
-    return impl_.pull(data, maxSize);
+    return impl_.feed(data, maxSize);
 }
 
 QtAudioOutput::QtAudioOutput() : d_(std::make_unique<Impl>()) {}
@@ -169,12 +195,19 @@ std::string QtAudioOutput::start() {
         d_->playedOut = {};
         d_->longestPull = {};
     }
+    d_->rests = 0;
     d_->sinkStopped = false;
     std::string failure;
     d_->onSinkThread([&] {
         Impl& d = *d_;
         d.device = std::make_unique<PullDevice>(d);
-        d.device->open(QIODevice::ReadOnly);
+        d.device->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+        d.refillTimer = std::make_unique<QTimer>();
+        d.refillTimer->setSingleShot(true);
+        d.refillTimer->setTimerType(Qt::PreciseTimer);
+        PullDevice* pulled = d.device.get();
+        QObject::connect(d.refillTimer.get(), &QTimer::timeout, pulled,
+                         [pulled] { pulled->announceData(); });
         d.sink = std::make_unique<QAudioSink>(device, format);
         d.sink->setBufferSize(kSampleRate * kBytesPerFrame * kDeviceBufferMs / 1000);
         QObject::connect(d.sink.get(), &QAudioSink::stateChanged, d.sink.get(),
@@ -250,6 +283,10 @@ bool QtAudioOutput::busy() const {
     // The device starts a pull's data a little after taking it; its buffer length bounds
     // that delay.
     return Clock::now() < d_->playedOut + d_->deviceLatency;
+}
+
+int QtAudioOutput::rests() const {
+    return d_->rests;
 }
 
 std::chrono::nanoseconds QtAudioOutput::longestPull() const {

@@ -12,9 +12,9 @@
 namespace tk {
 
 // Sound through the default audio device of Qt Multimedia. The sink lives on a thread of
-// its own and pulls its data there, every period of the sink, from a small lock-protected
-// queue that the decoder's worker fills: the event thread only starts and stops it, and
-// never waits for the sound server between the game's ticks.
+// its own and pulls its data there, in refills of most of the device's buffer, from a
+// lock-protected queue that the decoder's worker fills: the event thread only starts and
+// stops it, and never waits for the sound server between the game's ticks.
 //
 // start() needs a running QCoreApplication; it fails (and the game stays silent) when
 // there is none, no default device, or the device refuses to start.
@@ -34,6 +34,8 @@ class QtAudioOutput : public AudioOutput {
     // The longest time one pull of the device spent copying from the queue, since the
     // last start().
     std::chrono::nanoseconds longestPull() const;
+    // How often the sink has rested between the server's requests since the last start().
+    int rests() const;
 
     struct Impl;
 
