@@ -66,7 +66,7 @@ TEST_F(Pacer, FillsToTheBrimUntilTheServerAsksSteadily) {
     const auto second = wake(pacer, t0 + kGap, kRequest);
     EXPECT_EQ(second.delivered, kRequest - kRead);
     ASSERT_TRUE(second.rest);
-    EXPECT_EQ(*second.rest, kGap - RefillPacer::kMargin - RefillPacer::kTick);
+    EXPECT_EQ(*second.rest, kGap + RefillPacer::kLag - RefillPacer::kTick);
     EXPECT_TRUE(pacer.pacing());
     EXPECT_EQ(pacer.refills(), 2);
 }
@@ -77,7 +77,7 @@ TEST_F(Pacer, TicksBeforeTheRequestRestAgainAndTheRequestIsMetWhole) {
     const auto early = wake(pacer, t0 + kGap + 130ms, kRead);
     EXPECT_EQ(early.delivered, 0);
     ASSERT_TRUE(early.rest);
-    EXPECT_EQ(*early.rest, 10ms);
+    EXPECT_EQ(*early.rest, kGap + RefillPacer::kLag - RefillPacer::kTick - 130ms);
     const auto late = wake(pacer, t0 + kGap + 175ms, kRead);
     ASSERT_TRUE(late.rest);
     EXPECT_EQ(*late.rest, 0ms);
@@ -94,7 +94,7 @@ TEST_F(Pacer, UsesTheShortestRecentGap) {
     const auto now = t0 + kGap + 300ms;
     const auto w = wake(pacer, now + 1ms, kRead);
     ASSERT_TRUE(w.rest);
-    EXPECT_EQ(*w.rest, kGap - RefillPacer::kMargin - RefillPacer::kTick - 1ms);
+    EXPECT_EQ(*w.rest, kGap + RefillPacer::kLag - RefillPacer::kTick - 1ms);
 }
 
 TEST_F(Pacer, SmallRequestsAreNotPaced) {
@@ -112,7 +112,7 @@ TEST_F(Pacer, AnOverdueRequestFillsToTheBrim) {
     settle();
     // The server stopped asking (it ran dry and buffers again, or was suspended): the
     // held-back read goes out rather than resting for ever.
-    const auto w = wake(pacer, t0 + kGap + 2 * kGap + 30ms, kRead);
+    const auto w = wake(pacer, t0 + kGap + 2 * kGap + RefillPacer::kTick + 1ms, kRead);
     EXPECT_EQ(w.delivered, kRead);
     EXPECT_FALSE(w.rest);
     EXPECT_FALSE(pacer.pacing());

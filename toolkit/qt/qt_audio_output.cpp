@@ -27,12 +27,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A second between decoder and device: a whole refill of the device (below) always finds
-// its data queued, and a restart throws little away.
-constexpr std::size_t kQueueSamples = AudioOutput::kSampleRate * AudioOutput::kChannels;
-// The device's own buffer; generous, since the sink's thread may be held up, and the
-// bigger it is, the bigger the pieces in which the server asks for data.
+// The device's own buffer. The bigger it is, the bigger the pieces in which the sound
+// server asks for data, and the longer the sink's thread sleeps between them
+// (RefillPacer); the server may grant less. Not bigger: the server starts playing only
+// once it holds most of it, and a short sound after a pause in the data would wait.
 constexpr int kDeviceBufferMs = 400;
+// A second between decoder and device: a whole refill of the device always finds its
+// data queued, and a restart throws little away.
+constexpr std::size_t kQueueSamples =
+    std::size_t{AudioOutput::kSampleRate} * AudioOutput::kChannels;
 
 // The sink's view of the queue: read on the sink's thread, never written.
 class PullDevice : public QIODevice {

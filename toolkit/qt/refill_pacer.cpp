@@ -13,12 +13,12 @@ std::optional<RefillPacer::Clock::duration> RefillPacer::hold(Clock::time_point 
     if (!pacing_ || free >= 2 * size) return std::nullopt;
     const bool first = !inRefill_;
     // Long overdue: the server buffers again after running dry and wants the device full.
-    if (first && now - lastRequest_ > 2 * shortestGap() + kMargin) {
+    if (first && now - lastRequest_ > 2 * shortestGap() + kTick) {
         pacing_ = false;
         return std::nullopt;
     }
     inRefill_ = false;
-    const auto due = lastRequest_ + shortestGap() - kMargin - kTick;
+    const auto due = lastRequest_ + shortestGap() + kLag - kTick;
     return std::max<Clock::duration>(due - now, Clock::duration::zero());
 }
 

@@ -18,7 +18,7 @@ namespace tk {
 // the device announces data again.
 //
 // So once the server is seen to ask for big pieces, the read that would leave less than
-// one read's worth free comes back empty, and the sink rests until a little before the
+// one read's worth free comes back empty, and the sink rests until just after the
 // server's next request is due. The first fill, and the fill after the server ran dry
 // or stopped asking for a long while, go to the brim: the server buffers that much
 // before it plays.
@@ -26,9 +26,11 @@ class RefillPacer {
   public:
     using Clock = std::chrono::steady_clock;
 
-    // The sink's tick period, and how early before a request its tick should come.
+    // The sink's tick period, and how long after a request is due its first tick comes
+    // once it rested: a request waits for that tick no longer than it would for the
+    // sink's own tick, which comes anywhere within a period of it.
     static constexpr auto kTick = std::chrono::milliseconds(20);
-    static constexpr auto kMargin = std::chrono::milliseconds(20);
+    static constexpr auto kLag = std::chrono::milliseconds(3);
     // Requests of at least this many reads are paced; smaller ones would not pay.
     static constexpr std::int64_t kPacedReads = 5;
 
