@@ -12,11 +12,11 @@
 
 namespace brisco2 {
 
-std::int32_t BarLeft = 0;
-std::int32_t BarRight = 0;
-std::int32_t Points = 0;
-std::int32_t MissionSeconds = 0;
-std::int32_t GameSeconds = 0;
+tk::Tracked<std::int32_t> BarLeft = 0;
+tk::Tracked<std::int32_t> BarRight = 0;
+tk::Tracked<std::int32_t> Points = 0;
+tk::Tracked<std::int32_t> MissionSeconds = 0;
+tk::Tracked<std::int32_t> GameSeconds = 0;
 
 namespace {
 
@@ -235,10 +235,12 @@ constexpr std::uint64_t kMultiplier = (std::uint64_t(0x15A) << 32) + 0x4E35;
 
 void RandomSeed(std::uint32_t seed) {
     randomState = seed;
+    tk::noteStateChange();
 }
 
 std::int32_t RandomNext() {
     randomState = randomState * kMultiplier + 1;  // unsigned: wraps modulo 2^64
+    tk::noteStateChange();
     return std::int32_t((randomState >> 32) & 0x7FFFFFFF);
 }
 

@@ -9,16 +9,17 @@
 
 #include "toolkit/application.h"
 #include "toolkit/form.h"
+#include "toolkit/state.h"
 
 namespace brisco2 {
 
 // The game state: five signed 32-bit globals of the main window's module, zeroed by
-// FormCreate.
-extern std::int32_t BarLeft;
-extern std::int32_t BarRight;
-extern std::int32_t Points;
-extern std::int32_t MissionSeconds;
-extern std::int32_t GameSeconds;
+// FormCreate. Each real change is counted, like a widget's (tk::Tracked).
+extern tk::Tracked<std::int32_t> BarLeft;
+extern tk::Tracked<std::int32_t> BarRight;
+extern tk::Tracked<std::int32_t> Points;
+extern tk::Tracked<std::int32_t> MissionSeconds;
+extern tk::Tracked<std::int32_t> GameSeconds;
 
 using MediaFactory = std::function<std::unique_ptr<tk::MediaBackend>()>;
 

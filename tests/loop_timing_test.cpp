@@ -11,6 +11,7 @@
 
 #include "toolkit/headless.h"
 #include "toolkit/loop.h"
+#include "toolkit/state.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -41,10 +42,12 @@ struct Rig {
     Seen seen;
     Rig() { loop.setObserver(&seen); }
 
-    void logTicks(tk::Timer& t, std::uint32_t interval) {
+    // Each tick changes the game, as a moving actor does, unless `quiet`.
+    void logTicks(tk::Timer& t, std::uint32_t interval, bool quiet = false) {
         t.setInterval(interval);
-        t.setOnTimer([this](tk::Object* o) {
+        t.setOnTimer([this, quiet](tk::Object* o) {
             seen.log.push_back(o->name() + "@" + std::to_string(clock.now() / tk::kMillisecond));
+            if (!quiet) tk::noteStateChange();
         });
     }
 };
@@ -164,4 +167,105 @@ TEST(LoopTiming, AReportClosedWhileATickIsOverdueClosesAfterTheTickReportedAgain
     EXPECT_FALSE(r.app.reports()[11].open);
     EXPECT_TRUE(r.app.reports()[12].open);
     EXPECT_EQ(r.app.reports()[12].text, "again.");
+}
+
+// A tick that changed nothing would change nothing again until something changes: the
+// loop need not wake for it, yet the timer keeps its phase, and wakes on it.
+TEST(LoopTiming, ATimerWhoseTickChangedNothingSleepsUntilSomethingChanges) {
+    Rig r;
+    tk::Timer q(r.app.scheduler(), "q");
+    r.logTicks(q, 10, true);
+    r.real.set(ms(10));
+    EXPECT_EQ(r.loop.wake(), 1);
+    EXPECT_TRUE(r.app.scheduler().sleeping(q));
+    EXPECT_EQ(r.app.scheduler().nextDue(), std::nullopt) << "nothing to wake up for";
+    r.real.set(ms(40));
+    EXPECT_EQ(r.loop.wake(), 0);
+    // An input that changes nothing leaves it asleep; one that does wakes it on its
+    // own phase, not late.
+    r.real.set(ms(45.3));
+    r.app.keyDown(r.window, 'D', 0);
+    EXPECT_EQ(r.app.scheduler().nextDue(), std::nullopt);
+    r.window.userResized(300, 200);
+    EXPECT_FALSE(r.app.scheduler().sleeping(q));
+    EXPECT_EQ(r.app.scheduler().nextDue(), ms(50));
+    r.real.set(ms(50.2));
+    EXPECT_EQ(r.loop.wake(), 1);
+    EXPECT_EQ(q.due(), ms(60));
+    EXPECT_EQ(r.seen.log, (Log{"round@10 due 10", "q@10", "input0@45", "input2@45",
+                               "round@50 due 50", "q@50"}));
+    EXPECT_EQ(r.app.scheduler().ticksSkipped(), 0u) << "nothing was due in a round";
+}
+
+TEST(LoopTiming, ASleepingTimerTicksInTheRoundWhereAnEarlierTickChangedSomething) {
+    Rig r;
+    tk::Timer a(r.app.scheduler(), "a"), q(r.app.scheduler(), "q");
+    r.logTicks(a, 30);
+    r.logTicks(q, 10, true);
+    r.real.set(ms(10));
+    r.loop.wake();  // q's first tick changes nothing
+    // Only a sets the deadline; at 30 ms a (created first) changes the game, and q,
+    // due at the same time, ticks after it.
+    EXPECT_EQ(r.app.scheduler().nextDue(), ms(30));
+    r.real.set(ms(30));
+    EXPECT_EQ(r.loop.wake(), 2);
+    r.real.set(ms(60));
+    EXPECT_EQ(r.loop.wake(), 2);
+    EXPECT_EQ(q.due(), ms(70));
+    EXPECT_EQ(r.seen.log, (Log{"round@10 due 10", "q@10", "round@30 due 30", "a@30", "q@30",
+                               "round@60 due 60", "a@60", "q@60"}));
+}
+
+TEST(LoopTiming, ALateRoundSkipsASleepingTickDueBeforeTheChangeAndRunsTheRestLate) {
+    Rig r;
+    tk::Timer q(r.app.scheduler(), "q"), a(r.app.scheduler(), "a"), s(r.app.scheduler(), "s");
+    r.logTicks(q, 10, true);
+    r.logTicks(a, 30);
+    r.logTicks(s, 7, true);  // the shortest period: 10 ms
+    r.real.set(ms(10));
+    r.loop.wake();  // q and s tick to no effect
+    // The wake-up for a comes at 37 ms. q's tick due at 30 ms comes before a's in
+    // creation order and still changes nothing: skipped. s's tick due at 30 ms comes
+    // after a's, which changed the game: it runs, one late tick as any timer's would.
+    r.real.set(ms(37));
+    EXPECT_EQ(r.loop.wake(), 2);
+    EXPECT_EQ(q.due(), ms(40));
+    EXPECT_EQ(s.due(), ms(40));
+    EXPECT_EQ(r.app.scheduler().ticksSkipped(), 1u);
+    EXPECT_EQ(r.seen.log,
+              (Log{"round@10 due 10", "q@10", "s@10", "round@37 due 30", "a@37", "s@37"}));
+}
+
+namespace {
+// The platform timer of a wake driver, fired by hand.
+struct HandDriver : tk::WakeDriver {
+    using WakeDriver::WakeDriver;
+    std::vector<tk::Nanos> armed;
+    int disarmed = 0;
+    void armAt(tk::Nanos due) override { armed.push_back(due); }
+    void disarm() override { ++disarmed; }
+    void failed(const std::exception&) override { ADD_FAILURE() << "arming failed"; }
+    void fire() { woke(); }
+};
+}  // namespace
+
+TEST(LoopTiming, AnInputThatWakesASleepingTimerHasTheDeadlineLookedAtOnceItActed) {
+    Rig r;
+    tk::Timer q(r.app.scheduler(), "q");
+    r.logTicks(q, 10, true);
+    HandDriver driver(r.loop);
+    driver.start();
+    r.real.set(ms(10));
+    driver.fire();
+    EXPECT_EQ(driver.deadline(), std::nullopt) << "asleep: no deadline";
+    EXPECT_EQ(driver.disarmed, 1);
+    // A resize wakes it; the platform then wakes the loop at once to arm q's deadline.
+    r.real.set(ms(45));
+    r.window.userResized(300, 200);
+    ASSERT_EQ(driver.armed, (std::vector<tk::Nanos>{ms(10), ms(45)}));
+    driver.fire();
+    EXPECT_EQ(driver.armed.back(), ms(50));
+    r.real.set(ms(50));
+    driver.fire();
+    EXPECT_EQ(r.seen.log, (Log{"round@10 due 10", "q@10", "input2@45", "round@50 due 50", "q@50"}));
 }

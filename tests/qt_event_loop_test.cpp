@@ -43,7 +43,8 @@ struct RealLoop : ::testing::Test {
     tk::qt::RealTimerDriver driver{loop, clock};
 };
 
-// A timer that records when it ticked and when that tick was due.
+// A timer that records when it ticked and when that tick was due. Each tick changes the
+// game, as a moving actor does: the loop must not let it sleep.
 struct Probe {
     tk::Timer timer;
     std::vector<std::pair<tk::Nanos, tk::Nanos>> ticks;  // (now, due)
@@ -54,6 +55,7 @@ struct Probe {
             // The scheduler has moved the due time on by one period before the handler.
             const tk::Nanos period = tk::Nanos(timer.interval()) * tk::kMillisecond;
             ticks.emplace_back(timerNow(), timer.due() - period);
+            tk::noteStateChange();
         });
     }
 };

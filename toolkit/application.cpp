@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "toolkit/error.h"
+#include "toolkit/state.h"
 #include "toolkit/window.h"
 
 namespace tk {
@@ -25,6 +26,9 @@ void Application::addWindow(Window& w) {
 void Application::inputArrives(Input in) {
     in.nested = inputDepth_ > 0 || scheduler_.delivering();
     if (inputObserver_) inputObserver_->input(in);
+    // Sleeping timers wake from their phase at this moment should the input change
+    // anything.
+    if (!in.nested) scheduler_.catchUp();
 }
 
 void Application::setMouseCaptured(bool captured) {
@@ -34,6 +38,7 @@ void Application::setMouseCaptured(bool captured) {
     in.captured = captured;
     inputArrives(in);
     mouseCaptured_ = captured;
+    noteStateChange();
 }
 
 bool Application::keyDown(Window& target, std::uint8_t virtualKey, Shortcut modifiers) {
@@ -90,6 +95,7 @@ void Application::report(const std::string& errorText, const std::string& source
     r.text = errorText + ".";
     r.source = source;
     reports_.push_back(r);
+    noteStateChange();
     if (view_) view_->show(reports_.back());
 }
 
@@ -107,6 +113,7 @@ void Application::closeReport(int id) {
         if (auto it = find(); it != reports_.end()) {
             it->open = false;
             ++closed_;
+            noteStateChange();
         }
     }
     forgetOldClosed();
@@ -140,6 +147,7 @@ bool Application::userClose(Window& w) {
         in.window = &w;
         inputArrives(in);
         quit_ = true;
+        noteStateChange();
         if (onQuit_) onQuit_();
         return true;
     }

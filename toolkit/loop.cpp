@@ -14,6 +14,7 @@ Nanos LoopClock::advance() {
 
 RealLoop::RealLoop(Application& app, LoopClock& clock) : app_(app), clock_(clock) {
     app_.setInputObserver(this);
+    app_.scheduler().setQuietTicks(QuietTicks::Skip);
 }
 
 RealLoop::~RealLoop() {
@@ -42,9 +43,21 @@ void RealLoop::input(const Input& in) {
         round(at);
     }
     if (observer_) observer_->inputArrives(at, in);
+    if (!in.nested && inputHook_) inputHook_();
 }
 
 WakeDriver::WakeDriver(RealLoop& loop) : loop_(loop) {
+    // A wake-up right after the input has acted arms the deadline it leaves.
+    loop_.setInputHook([this] {
+        if (!started_ || inRound_) return;
+        try {
+            arm(loop_.scheduler().now());
+        } catch (const std::exception& e) {
+            deadline_.reset();
+            started_ = false;
+            failed(e);
+        }
+    });
     loop_.scheduler().setWakeListener([this](Nanos due) {
         if (!started_ || inRound_ || (deadline_ && due >= *deadline_)) return;
         try {
@@ -58,6 +71,7 @@ WakeDriver::WakeDriver(RealLoop& loop) : loop_(loop) {
 }
 
 WakeDriver::~WakeDriver() {
+    loop_.setInputHook({});
     loop_.scheduler().setWakeListener({});
 }
 

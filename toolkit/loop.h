@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <optional>
 
 #include "toolkit/application.h"
@@ -47,6 +48,9 @@ class LoopObserver {
 // delivers, in one round, every tick due by the time it comes; an input first lets
 // every tick due by its time run, as the replay runs the ticks due at or before a
 // command's time before the command. A change of mouse capture moves no time.
+//
+// A timer whose tick changed nothing sleeps until something changes (QuietTicks::Skip):
+// its ticks would change nothing either, and the loop need not wake for them.
 class RealLoop : public InputObserver {
   public:
     // Observes the application's inputs for as long as it lives.
@@ -60,6 +64,9 @@ class RealLoop : public InputObserver {
     int wake();
     void input(const Input& in) override;
     void setObserver(LoopObserver* observer) { observer_ = observer; }
+    // Called as an input arrives, before it acts: what it changes may wake sleeping
+    // timers, whose deadline is then to be looked at once it has acted.
+    void setInputHook(std::function<void()> hook) { inputHook_ = std::move(hook); }
 
   private:
     int round(Nanos at);
@@ -67,6 +74,7 @@ class RealLoop : public InputObserver {
     Application& app_;
     LoopClock& clock_;
     LoopObserver* observer_ = nullptr;
+    std::function<void()> inputHook_;
 };
 
 // Wakes a real loop from a platform's event loop with one platform timer, armed for the

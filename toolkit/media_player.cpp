@@ -15,6 +15,8 @@ MediaPlayer::~MediaPlayer() {
 }
 
 void MediaPlayer::open() {
+    // Opening changes what plays and what is counted, whether or not it works.
+    noteStateChange();
     if (!backend_) {
         ++failures_;
         throw Error("Kein Mediengerät verfügbar", name());
@@ -29,11 +31,13 @@ void MediaPlayer::open() {
 }
 
 void MediaPlayer::play() {
+    noteStateChange();
     if (!backend_ || !backend_->isOpen()) throw Error("Kein Gerät geöffnet", name());
     backend_->play();
 }
 
 void MediaPlayer::close() {
+    noteStateChange();
     if (backend_) backend_->close();
 }
 

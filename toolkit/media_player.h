@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/state.h"
 #include "toolkit/widget.h"
 
 namespace tk {
@@ -33,7 +34,11 @@ class MediaPlayer : public Widget {
     ~MediaPlayer() override;
 
     const std::string& fileName() const { return fileName_; }
-    void setFileName(const std::string& f) { fileName_ = f; }
+    void setFileName(const std::string& f) {
+        if (f == fileName_) return;
+        fileName_ = f;
+        noteStateChange();
+    }
     void open();  // throws tk::Error, with this widget's name as its source
     void play();
     void close();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "toolkit/object.h"
+#include "toolkit/state.h"
 
 namespace tk {
 
@@ -29,8 +30,15 @@ class MenuItem : public Object {
     Shortcut shortcut() const { return shortcut_; }
     bool visible() const { return visible_; }
     bool enabled() const { return enabled_; }
-    void setEnabled(bool v) { enabled_ = v; }
-    void setOnClick(Handler h) { onClick_ = std::move(h); }
+    void setEnabled(bool v) {
+        if (v == enabled_) return;
+        enabled_ = v;
+        noteStateChange();
+    }
+    void setOnClick(Handler h) {
+        onClick_ = std::move(h);
+        noteStateChange();
+    }
     const Handler& onClick() const { return onClick_; }
 
     MenuItem* parent() const { return parent_; }

@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "toolkit/error.h"
+#include "toolkit/state.h"
 
 namespace tk {
 
@@ -22,12 +23,14 @@ Timer::~Timer() {
 void Timer::setEnabled(bool value) {
     if (value == enabled_) return;
     enabled_ = value;
+    noteStateChange();
     restart();
 }
 
 void Timer::setInterval(std::uint32_t ms) {
     if (ms == interval_) return;
     interval_ = ms;
+    noteStateChange();
     restart();
 }
 
@@ -37,6 +40,7 @@ void Timer::setOnTimer(Handler handler) {
     // that is not running.
     if (scheduler_.running_ == this && !retired_) retired_ = std::move(handler_);
     handler_ = std::move(handler);
+    noteStateChange();
     restart();
 }
 
@@ -78,6 +82,27 @@ void Scheduler::disarm(Timer& t) {
     if (t.due_ == earliest_) earliestKnown_ = false;
 }
 
+std::optional<Nanos> Scheduler::scanEarliestAwake() const {
+    std::optional<Nanos> best;
+    for (const Timer* t : armed_)
+        if (!sleeping(*t) && (!best || t->due_ < *best)) best = t->due_;
+    return best;
+}
+
+void Scheduler::catchUp(Nanos now) {
+    if (quiet_ != QuietTicks::Skip) return;
+    // Until the first tick of an awake timer nothing changes: a sleeping timer's ticks
+    // before it are the ones that would have changed nothing.
+    const auto awake = scanEarliestAwake();
+    const Nanos until = awake ? std::min(now, *awake) : now;
+    for (Timer* t : armed_) {
+        if (t->due_ >= until || !sleeping(*t)) continue;
+        const Nanos p = t->period();
+        t->due_ += (until - t->due_ + p - 1) / p * p;
+    }
+    earliestKnown_ = false;
+}
+
 Nanos Scheduler::scanEarliest() const {
     Nanos best = armed_.front()->due_;
     for (const Timer* t : armed_) best = std::min(best, t->due_);
@@ -86,7 +111,9 @@ Nanos Scheduler::scanEarliest() const {
 
 int Scheduler::runDue() {
     const Nanos now = clock_.now();
-    if (armed_.empty() || nextDue() > now) return 0;
+    catchUp(now);
+    if (armed_.empty()) return 0;
+    if (const auto next = nextDue(); !next || *next > now) return 0;
     // One pass: the round, and the earliest of the timers that are not in it. Each tick
     // then brings in its next due time, and whatever a handler arms its own.
     round_.clear();
@@ -135,21 +162,42 @@ int Scheduler::runDue() {
         if (next <= late) next = late + t->period();
         t->due_ = next;
         if (earliestKnown_ && next < earliest_) earliest_ = next;
+        const bool expectQuiet = sleeping(*t);
+        if (expectQuiet && quiet_ == QuietTicks::Skip) {
+            ++skipped_;
+            continue;
+        }
+        bool check = false;
+        if (expectQuiet && quiet_ == QuietTicks::Check && digest_) {
+            check = t->checkedAt_ != t->quietAt_ || ++t->sleptUnchecked_ >= kRecheckEvery;
+            if (check) {
+                t->checkedAt_ = t->quietAt_;
+                t->sleptUnchecked_ = 0;
+            }
+        }
+        const std::string before = check ? digest_() : std::string();
         if (tickObserver_) tickObserver_(*t, due, late);
         ++ran;
         ++delivered_;
         running_ = t;
+        const std::uint64_t changes = stateChanges();
+        bool failed = false;
         if (errorSink_) {
             try {
                 t->handler_(t);
             } catch (const std::exception& e) {
+                failed = true;
                 errorSink_(e);
             }
         } else {
             t->handler_(t);
         }
-        // Still alive: drop a replaced handler.
-        if (running_ == t && t->retired_) t->retired_ = nullptr;
+        if (running_ == t) {  // still alive
+            // Drop a replaced handler.
+            if (t->retired_) t->retired_ = nullptr;
+            t->quietAt_ = !failed && stateChanges() == changes ? changes : Timer::kLoud;
+            if (check && fault_ && digest_() != before) fault_(*t);
+        }
         running_ = nullptr;
     }
     delivering.completed = true;

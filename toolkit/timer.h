@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "toolkit/object.h"
+#include "toolkit/state.h"
 
 namespace tk {
 
@@ -72,6 +74,19 @@ class Timer : public Object {
     Handler retired_;  // the running handler, once something replaced it
     bool armed_ = false;
     Nanos due_ = 0;
+    // The count of changes (stateChanges) that its last tick left as it found, or kLoud.
+    static constexpr std::uint64_t kLoud = std::numeric_limits<std::uint64_t>::max();
+    std::uint64_t quietAt_ = kLoud;
+    std::uint64_t checkedAt_ = kLoud;  // the count at which a sleeping tick was checked
+    std::uint32_t sleptUnchecked_ = 0;
+};
+
+// What a scheduler does with the tick of a timer whose last tick changed nothing, as
+// long as nothing has changed since: that tick would change nothing either.
+enum class QuietTicks {
+    Run,    // deliver it like any other
+    Skip,   // keep its period but run nothing, and wake no loop for it
+    Check,  // deliver it, and have the state compared before and after (tests)
 };
 
 // The timer queue of one event loop. It knows every timer in creation order, which
@@ -94,6 +109,8 @@ class Scheduler {
     // as rounds run, so asking costs nothing.
     std::optional<Nanos> nextDue() const {
         if (armed_.empty()) return std::nullopt;
+        // Sleeping timers wait for a change: only the others set a deadline.
+        if (quiet_ == QuietTicks::Skip) return scanEarliestAwake();
         // Within a round the rest of it is still to come: look at every timer then.
         if (delivering_) return scanEarliest();
         if (!earliestKnown_) {
@@ -104,6 +121,31 @@ class Scheduler {
     }
     // Whether runDue is delivering a round right now.
     bool delivering() const { return delivering_; }
+
+    void setQuietTicks(QuietTicks mode) { quiet_ = mode; }
+    QuietTicks quietTicks() const { return quiet_; }
+    // Whether the timer's next tick would change nothing: its last one did not, and
+    // nothing changed since. Always false while quiet ticks are run as usual.
+    bool sleeping(const Timer& t) const {
+        return quiet_ != QuietTicks::Run && t.quietAt_ == stateChanges();
+    }
+    // Skipping quiet ticks: moves every sleeping timer that fell behind to its first due
+    // time at or after now, as if it had ticked all along to no effect. Anything that
+    // may change the state outside a round calls it first, so that the timers wake from
+    // their proper phase.
+    void catchUp() { catchUp(now()); }
+    // Checking quiet ticks: `digest` describes the whole state; `fault` hears of a tick
+    // that was expected to change nothing and changed the digest. The first such tick
+    // per timer and count is checked, the next one would find the very same state, and
+    // then every kRecheckEvery-th: a change that was not counted may also be one that
+    // would have woken the timer.
+    void setQuietCheck(std::function<std::string()> digest,
+                       std::function<void(const Timer&)> fault) {
+        digest_ = std::move(digest);
+        fault_ = std::move(fault);
+    }
+    std::uint64_t ticksSkipped() const { return skipped_; }
+    static constexpr std::uint32_t kRecheckEvery = 32;
 
     // A failure escaping a handler goes here (a report, not a crash); the timer keeps
     // its settings and ticks again. Without a sink the failure propagates.
@@ -134,6 +176,8 @@ class Scheduler {
     void arm(Timer& t, Nanos due);
     void disarm(Timer& t);
     Nanos scanEarliest() const;  // of a non-empty armed set
+    std::optional<Nanos> scanEarliestAwake() const;
+    void catchUp(Nanos now);
 
     Clock& clock_;
     std::vector<Timer*> all_;
@@ -149,6 +193,10 @@ class Scheduler {
     bool delivering_ = false;
     std::size_t capacity_ = 0;
     std::uint64_t delivered_ = 0;
+    QuietTicks quiet_ = QuietTicks::Run;
+    std::function<std::string()> digest_;
+    std::function<void(const Timer&)> fault_;
+    std::uint64_t skipped_ = 0;
 };
 
 // The platform's refusal of a new timer.

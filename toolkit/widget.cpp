@@ -4,6 +4,7 @@
 #include "toolkit/widget.h"
 
 #include "toolkit/application.h"
+#include "toolkit/state.h"
 #include "toolkit/window.h"
 
 namespace tk {
@@ -35,6 +36,7 @@ Widget::Widget(std::string name, WidgetKind kind, Widget* parent)
 
 void Widget::changed() {
     ++revision_;
+    noteStateChange();
     if (!window_) return;
     if (window_ == this)
         window_->notifyWindow();
@@ -91,6 +93,7 @@ void Widget::setCaption(const std::string& text) {
 
 void Widget::loadCaption(const std::string& text) {
     ++revision_;
+    noteStateChange();
     caption_ = text;
     hasCaption_ = true;
     autosize();

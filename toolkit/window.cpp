@@ -4,6 +4,7 @@
 #include "toolkit/window.h"
 
 #include "toolkit/application.h"
+#include "toolkit/state.h"
 
 namespace tk {
 
@@ -101,6 +102,7 @@ void Window::userStateChanged(WindowState s) {
 }
 
 void Window::notifyWindow() {
+    noteStateChange();
     dirty_ = true;
     if (host_ && echo_) host_->windowChanged(*this);
 }

@@ -5,9 +5,18 @@
 
 #include <stdexcept>
 
+#include "tools/replay/dump.h"
 #include "tools/replay/script.h"
 
 namespace brisco2 {
+
+namespace {
+tk::QuietTicks quietTicks = tk::QuietTicks::Run;
+}
+
+void Session::setQuietTicks(tk::QuietTicks mode) {
+    quietTicks = mode;
+}
 
 Session::Session(Options o) {
     const tk::TextMetrics& metrics = o.metrics ? *o.metrics : fixedMetrics_;
@@ -18,6 +27,20 @@ Session::Session(Options o) {
     game_ = std::make_unique<Game>(*app_, std::move(o.media));
     window1().setHost(&host_);
     window2().setHost(&host_);
+    tk::Scheduler& scheduler = app_->scheduler();
+    scheduler.setQuietTicks(quietTicks);
+    if (quietTicks == tk::QuietTicks::Check)
+        scheduler.setQuietCheck(
+            [this] {
+                std::string state;
+                replay::appendDump(state, *game_, *app_, 0);
+                return state;
+            },
+            [this](const tk::Timer& t) {
+                throw std::logic_error("the tick of " + t.name() + " at " +
+                                       std::to_string(nowMs()) +
+                                       " ms changed the game, yet no change was counted");
+            });
     // The event loop starts: the main window shows.
     window1().show();
 }

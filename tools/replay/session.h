@@ -48,6 +48,12 @@ class Session {
     // The screen both windows are on: its window manager's frame can be set.
     tk::HeadlessHost& host() { return host_; }
 
+    // How sessions made from now on treat a tick that is expected to change nothing
+    // (tk::QuietTicks): run it as any other, the default; skip it, as a real loop does;
+    // or run it and compare dumps of the whole state before and after it, throwing
+    // std::logic_error from the round should it have changed anything. Tests check.
+    static void setQuietTicks(tk::QuietTicks mode);
+
   private:
     tk::SimClock clock_;
     tk::FixedTextMetrics fixedMetrics_;

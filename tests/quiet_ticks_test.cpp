@@ -1,0 +1,106 @@
+// SPDX-FileCopyrightText: 2026 Brisco2 developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+// A real event loop lets a timer sleep once its tick changed nothing, until something
+// changes. That is only sound if every change the game can see is counted. Every kept
+// replay script runs here three ways on the simulated clock: every tick delivered; every
+// tick delivered while each tick expected to change nothing is checked against a dump
+// of the whole state before and after it; and with those ticks skipped. The dumps of
+// all three must agree. Every other session of this test program checks too.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tools/replay/dump.h"
+#include "tools/replay/runner.h"
+#include "tools/replay/script.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using brisco2::Session;
+
+// Every session of these tests, the scenarios' too, checks each tick that a real loop
+// would skip.
+const bool checkingEverySession = [] {
+    Session::setQuietTicks(tk::QuietTicks::Check);
+    return true;
+}();
+
+fs::path replaysDir() {
+    return fs::path(BRISCO2_SOURCE_DIR) / "tests" / "replays";
+}
+
+std::vector<std::string> scriptNames() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(replaysDir()))
+        if (e.path().extension() == ".replay") names.push_back(e.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct Played {
+    std::vector<std::string> dumps;
+    std::vector<std::string> noisy;  // ticks expected to change nothing that did
+    std::uint64_t delivered = 0, skipped = 0;
+};
+
+Played replay(const std::string& name, tk::QuietTicks mode) {
+    brisco2::replay::Script script;
+    std::string error;
+    const bool loaded =
+        brisco2::replay::loadScript((replaysDir() / (name + ".replay")).string(), script, error);
+    EXPECT_TRUE(loaded) << error;
+    Session::Options options;
+    options.seed = script.seed;
+    options.media = brisco2::replay::recordedMusic(script, {});
+    Session session(std::move(options));
+    Played run;
+    tk::Scheduler& scheduler = session.app().scheduler();
+    scheduler.setQuietTicks(mode);
+    scheduler.setQuietCheck(
+        [&] {
+            std::string state;
+            brisco2::replay::appendDump(state, session.game(), session.app(), 0);
+            return state;
+        },
+        [&](const tk::Timer& t) {
+            run.noisy.push_back(t.name() + " at " + std::to_string(session.nowMs()) + " ms");
+        });
+    brisco2::replay::runScript(script, session,
+                               [&](const std::string& line) { run.dumps.push_back(line); });
+    run.delivered = scheduler.ticksDelivered();
+    run.skipped = scheduler.ticksSkipped();
+    return run;
+}
+
+class QuietTicks : public ::testing::TestWithParam<std::string> {};
+
+}  // namespace
+
+TEST_P(QuietTicks, SkippingTicksThatChangeNothingChangesNothing) {
+    const Played all = replay(GetParam(), tk::QuietTicks::Run);
+    ASSERT_FALSE(all.dumps.empty());
+
+    const Played checked = replay(GetParam(), tk::QuietTicks::Check);
+    EXPECT_TRUE(checked.noisy.empty())
+        << checked.noisy.size() << " ticks changed the state without counting it, first "
+        << checked.noisy.front();
+    EXPECT_EQ(checked.dumps, all.dumps);
+
+    const Played skipping = replay(GetParam(), tk::QuietTicks::Skip);
+    ASSERT_EQ(skipping.dumps.size(), all.dumps.size());
+    for (std::size_t i = 0; i < all.dumps.size(); ++i)
+        EXPECT_EQ(skipping.dumps[i], all.dumps[i]) << "dump " << i;
+    std::printf(
+        "%s: %llu ticks delivered; skipping %llu of them, %llu never due\n", GetParam().c_str(),
+        static_cast<unsigned long long>(all.delivered),
+        static_cast<unsigned long long>(skipping.skipped),
+        static_cast<unsigned long long>(all.delivered - skipping.delivered - skipping.skipped));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kept, QuietTicks, ::testing::ValuesIn(scriptNames()),
+                         [](const auto& info) { return info.param; });
