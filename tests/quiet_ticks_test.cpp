@@ -14,13 +14,13 @@
 #include <string>
 #include <vector>
 
+#include "replay_support.h"
 #include "tools/replay/dump.h"
 #include "tools/replay/runner.h"
 #include "tools/replay/script.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using brisco2::Session;
 
 // Every session of these tests, the scenarios' too, checks each tick that a real loop
@@ -30,17 +30,7 @@ const bool checkingEverySession = [] {
     return true;
 }();
 
-fs::path replaysDir() {
-    return fs::path(BRISCO2_SOURCE_DIR) / "tests" / "replays";
-}
-
-std::vector<std::string> scriptNames() {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(replaysDir()))
-        if (e.path().extension() == ".replay") names.push_back(e.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using replay_test::replaysDir;
 
 struct Played {
     std::vector<std::string> dumps;
@@ -102,5 +92,5 @@ TEST_P(QuietTicks, SkippingTicksThatChangeNothingChangesNothing) {
         static_cast<unsigned long long>(all.delivered - skipping.delivered - skipping.skipped));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kept, QuietTicks, ::testing::ValuesIn(scriptNames()),
+INSTANTIATE_TEST_SUITE_P(Kept, QuietTicks, ::testing::ValuesIn(replay_test::replayNames()),
                          [](const auto& info) { return info.param; });

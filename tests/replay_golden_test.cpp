@@ -34,17 +34,7 @@ constexpr int kIndentLevels = 3;
 // Enough of a failure's differences to see what went wrong.
 constexpr std::size_t kShownDifferences = 20;
 
-fs::path replaysDir() {
-    return fs::path(BRISCO2_SOURCE_DIR) / "tests" / "replays";
-}
-
-std::vector<std::string> scriptNames() {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(replaysDir()))
-        if (e.path().extension() == ".replay") names.push_back(e.path().stem().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using replay_test::replaysDir;
 
 // The dumps of a script run in an empty folder (no music file), without the fields
 // that depend on the machine, as one array.
@@ -98,7 +88,7 @@ TEST_P(GoldenReplay, EndsInTheStoredDumps) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Replays, GoldenReplay, ::testing::ValuesIn(scriptNames()),
+INSTANTIATE_TEST_SUITE_P(Replays, GoldenReplay, ::testing::ValuesIn(replay_test::replayNames()),
                          [](const auto& info) {
                              std::string n = info.param;
                              for (char& c : n)

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -30,6 +31,18 @@
 namespace replay_test {
 
 namespace fs = std::filesystem;
+
+// The kept replay scripts: tests/replays/NAME.replay, by NAME in order.
+inline fs::path replaysDir() {
+    return fs::path(BRISCO2_SOURCE_DIR) / "tests" / "replays";
+}
+inline std::vector<std::string> replayNames() {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(replaysDir()))
+        if (e.path().extension() == ".replay") names.push_back(e.path().stem().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // A fresh folder, removed with what is in it.
 class TempDir {
