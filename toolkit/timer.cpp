@@ -89,6 +89,20 @@ std::optional<Nanos> Scheduler::scanEarliestAwake() const {
     return best;
 }
 
+bool Scheduler::dueForCheck(Timer& t) {
+    if (!digest_) return false;
+    if (t.checkedAt_ == t.quietAt_ && ++t.sleptUnchecked_ < kRecheckEvery) return false;
+    t.checkedAt_ = t.quietAt_;
+    t.sleptUnchecked_ = 0;
+    checkedState_ = digest_();
+    return true;
+}
+
+void Scheduler::ticked(Timer& t, std::uint64_t changes, bool failed, bool checked) {
+    t.quietAt_ = !failed && stateChanges() == changes ? changes : Timer::kLoud;
+    if (checked && fault_ && digest_() != checkedState_) fault_(t);
+}
+
 void Scheduler::catchUp(Nanos now) {
     if (quiet_ != QuietTicks::Skip) return;
     // Until the first tick of an awake timer nothing changes: a sleeping timer's ticks
@@ -111,7 +125,7 @@ Nanos Scheduler::scanEarliest() const {
 
 int Scheduler::runDue() {
     const Nanos now = clock_.now();
-    catchUp(now);
+    if (quiet_ == QuietTicks::Skip) catchUp(now);
     if (armed_.empty()) return 0;
     if (const auto next = nextDue(); !next || *next > now) return 0;
     // One pass: the round, and the earliest of the timers that are not in it. Each tick
@@ -139,6 +153,12 @@ int Scheduler::runDue() {
     for (std::size_t i = 1; !oneDue && i < round_.size(); ++i)
         for (std::size_t j = i; j > 0 && round_[j - 1]->due_ > round_[j]->due_; --j)
             std::swap(round_[j - 1], round_[j]);
+    // The simulator runs every tick: its rounds do without the quiet-tick bookkeeping.
+    return quiet_ == QuietTicks::Run ? deliver<false>(now) : deliver<true>(now);
+}
+
+template <bool kWatching>
+int Scheduler::deliver(Nanos now) {
     int ran = 0;
     // Reset however the round ends. A handler's failure without a sink leaves the rest
     // of the round armed and due: the earliest is then looked for again.
@@ -162,25 +182,19 @@ int Scheduler::runDue() {
         if (next <= late) next = late + t->period();
         t->due_ = next;
         if (earliestKnown_ && next < earliest_) earliest_ = next;
-        const bool expectQuiet = sleeping(*t);
-        if (expectQuiet && quiet_ == QuietTicks::Skip) {
-            ++skipped_;
-            continue;
-        }
         bool check = false;
-        if (expectQuiet && quiet_ == QuietTicks::Check && digest_) {
-            check = t->checkedAt_ != t->quietAt_ || ++t->sleptUnchecked_ >= kRecheckEvery;
-            if (check) {
-                t->checkedAt_ = t->quietAt_;
-                t->sleptUnchecked_ = 0;
+        if (kWatching && sleeping(*t)) {
+            if (quiet_ == QuietTicks::Skip) {
+                ++skipped_;
+                continue;
             }
+            check = dueForCheck(*t);
         }
-        const std::string before = check ? digest_() : std::string();
         if (tickObserver_) tickObserver_(*t, due, late);
         ++ran;
         ++delivered_;
         running_ = t;
-        const std::uint64_t changes = stateChanges();
+        const std::uint64_t changes = kWatching ? stateChanges() : 0;
         bool failed = false;
         if (errorSink_) {
             try {
@@ -195,8 +209,7 @@ int Scheduler::runDue() {
         if (running_ == t) {  // still alive
             // Drop a replaced handler.
             if (t->retired_) t->retired_ = nullptr;
-            t->quietAt_ = !failed && stateChanges() == changes ? changes : Timer::kLoud;
-            if (check && fault_ && digest_() != before) fault_(*t);
+            if (kWatching) ticked(*t, changes, failed, check);
         }
         running_ = nullptr;
     }

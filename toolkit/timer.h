@@ -178,6 +178,13 @@ class Scheduler {
     Nanos scanEarliest() const;  // of a non-empty armed set
     std::optional<Nanos> scanEarliestAwake() const;
     void catchUp(Nanos now);
+    // Delivers the round in round_, due by `now`; kWatching: minding quiet ticks.
+    template <bool kWatching>
+    int deliver(Nanos now);
+    // Whether this sleeping tick is to be checked; if so, the state before it is kept.
+    bool dueForCheck(Timer& t);
+    // After a tick: whether it changed nothing, and for a checked one, whether it did.
+    void ticked(Timer& t, std::uint64_t changes, bool failed, bool checked);
 
     Clock& clock_;
     std::vector<Timer*> all_;
@@ -197,6 +204,7 @@ class Scheduler {
     std::function<std::string()> digest_;
     std::function<void(const Timer&)> fault_;
     std::uint64_t skipped_ = 0;
+    std::string checkedState_;
 };
 
 // The platform's refusal of a new timer.
