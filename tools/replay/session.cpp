@@ -11,11 +11,15 @@
 namespace brisco2 {
 
 namespace {
-tk::QuietTicks quietTicks = tk::QuietTicks::Run;
+tk::QuietTicks sessionsQuietTicks = tk::QuietTicks::Run;
 }
 
 void Session::setQuietTicks(tk::QuietTicks mode) {
-    quietTicks = mode;
+    sessionsQuietTicks = mode;
+}
+
+tk::QuietTicks Session::quietTicks() {
+    return sessionsQuietTicks;
 }
 
 Session::Session(Options o) {
@@ -28,8 +32,8 @@ Session::Session(Options o) {
     window1().setHost(&host_);
     window2().setHost(&host_);
     tk::Scheduler& scheduler = app_->scheduler();
-    scheduler.setQuietTicks(quietTicks);
-    if (quietTicks == tk::QuietTicks::Check)
+    scheduler.setQuietTicks(sessionsQuietTicks);
+    if (sessionsQuietTicks == tk::QuietTicks::Check)
         scheduler.setQuietCheck(
             [this] {
                 std::string state;

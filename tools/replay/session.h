@@ -53,6 +53,7 @@ class Session {
     // or run it and compare dumps of the whole state before and after it, throwing
     // std::logic_error from the round should it have changed anything. Tests check.
     static void setQuietTicks(tk::QuietTicks mode);
+    static tk::QuietTicks quietTicks();
 
   private:
     tk::SimClock clock_;
