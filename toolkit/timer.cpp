@@ -103,8 +103,8 @@ void Scheduler::ticked(Timer& t, std::uint64_t changes, bool failed, bool checke
     if (checked && fault_ && digest_() != checkedState_) fault_(t);
 }
 
-void Scheduler::catchUp(Nanos now) {
-    if (quiet_ != QuietTicks::Skip) return;
+std::optional<Nanos> Scheduler::catchUp(Nanos now) {
+    if (quiet_ != QuietTicks::Skip) return nextDue();
     // Until the first tick of an awake timer nothing changes: a sleeping timer's ticks
     // before it are the ones that would have changed nothing.
     const auto awake = scanEarliestAwake();
@@ -115,6 +115,7 @@ void Scheduler::catchUp(Nanos now) {
         t->due_ += (until - t->due_ + p - 1) / p * p;
     }
     earliestKnown_ = false;
+    return awake;
 }
 
 Nanos Scheduler::scanEarliest() const {
@@ -125,9 +126,9 @@ Nanos Scheduler::scanEarliest() const {
 
 int Scheduler::runDue() {
     const Nanos now = clock_.now();
-    if (quiet_ == QuietTicks::Skip) catchUp(now);
     if (armed_.empty()) return 0;
-    if (const auto next = nextDue(); !next || *next > now) return 0;
+    const auto next = quiet_ == QuietTicks::Skip ? catchUp(now) : nextDue();
+    if (!next || *next > now) return 0;
     // One pass: the round, and the earliest of the timers that are not in it. Each tick
     // then brings in its next due time, and whatever a handler arms its own.
     round_.clear();

@@ -123,7 +123,6 @@ class Scheduler {
     bool delivering() const { return delivering_; }
 
     void setQuietTicks(QuietTicks mode) { quiet_ = mode; }
-    QuietTicks quietTicks() const { return quiet_; }
     // Whether the timer's next tick would change nothing: its last one did not, and
     // nothing changed since. Always false while quiet ticks are run as usual.
     bool sleeping(const Timer& t) const {
@@ -177,7 +176,8 @@ class Scheduler {
     void disarm(Timer& t);
     Nanos scanEarliest() const;  // of a non-empty armed set
     std::optional<Nanos> scanEarliestAwake() const;
-    void catchUp(Nanos now);
+    // Returns the earliest due time of the timers awake, which it finds on the way.
+    std::optional<Nanos> catchUp(Nanos now);
     // Delivers the round in round_, due by `now`; kWatching: minding quiet ticks.
     template <bool kWatching>
     int deliver(Nanos now);
