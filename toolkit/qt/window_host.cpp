@@ -341,8 +341,16 @@ void QtWindowHost::applyGeometry() {
     const qint64 now = clock_.elapsed();
     if (resize) sizeRequests_.push_back({client, now});
     if (move) posRequests_.push_back({pos, now});
-    if (resize) widget_->resize(client);
-    if (move) widget_->move(pos);  // a top-level's position is its frame's
+    if (move) {
+        // Placed by its client area and the frame the window manager said it gives.
+        // Qt's move() counts from its own record of the frame, which keeps a titled
+        // frame's top after the window has gone borderless (seen under icewm: the
+        // window then sat a title bar's height too low for the whole title screen).
+        const FrameExtents f = platformFrame();
+        widget_->setGeometry(QRect(pos + QPoint(f.left, f.top), client));
+    } else {
+        widget_->resize(client);
+    }
 }
 
 QPoint QtWindowHost::outerPos() const {
