@@ -46,27 +46,25 @@ void RealLoop::input(const Input& in) {
     if (!in.nested && inputHook_) inputHook_();
 }
 
+template <class Fn>
+void WakeDriver::guarded(Fn fn) {
+    try {
+        fn();
+    } catch (const std::exception& e) {
+        deadline_.reset();
+        started_ = false;
+        failed(e);
+    }
+}
+
 WakeDriver::WakeDriver(RealLoop& loop) : loop_(loop) {
     // A wake-up right after the input has acted arms the deadline it leaves.
     loop_.setInputHook([this] {
-        if (!started_ || inRound_) return;
-        try {
-            arm(loop_.scheduler().now());
-        } catch (const std::exception& e) {
-            deadline_.reset();
-            started_ = false;
-            failed(e);
-        }
+        if (started_ && !inRound_) guarded([this] { arm(loop_.scheduler().now()); });
     });
     loop_.scheduler().setWakeListener([this](Nanos due) {
         if (!started_ || inRound_ || (deadline_ && due >= *deadline_)) return;
-        try {
-            arm(due);
-        } catch (const std::exception& e) {
-            deadline_.reset();
-            started_ = false;
-            failed(e);
-        }
+        guarded([this, due] { arm(due); });
     });
 }
 
@@ -82,18 +80,14 @@ void WakeDriver::start() {
 
 void WakeDriver::rearm() {
     if (!started_) return;
-    try {
+    guarded([this] {
         if (auto due = loop_.scheduler().nextDue()) {
             arm(*due);
         } else {
             disarm();
             deadline_.reset();
         }
-    } catch (const std::exception& e) {
-        deadline_.reset();
-        started_ = false;
-        failed(e);
-    }
+    });
 }
 
 void WakeDriver::stop() {

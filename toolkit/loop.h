@@ -112,6 +112,10 @@ class WakeDriver {
 
   private:
     void arm(Nanos due);
+    // Runs `fn`, which arms or disarms the platform timer; a refusal stops the driver
+    // and goes to failed().
+    template <class Fn>
+    void guarded(Fn fn);
 
     RealLoop& loop_;
     std::optional<Nanos> deadline_;
