@@ -17,7 +17,10 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <iostream>
 #include <mutex>
 #include <vector>
 
@@ -295,6 +298,13 @@ int QtAudioOutput::rests() const {
 std::chrono::nanoseconds QtAudioOutput::longestPull() const {
     std::lock_guard lock(d_->mutex);
     return d_->longestPull;
+}
+
+void endProcess(int status) {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 }  // namespace tk

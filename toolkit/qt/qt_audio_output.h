@@ -43,4 +43,11 @@ class QtAudioOutput : public AudioOutput {
     std::unique_ptr<Impl> d_;
 };
 
+// Ends the process with `status`, once every output has been stopped and the Qt
+// application is gone. Qt's sound engine as packaged here takes its connection to the
+// sound server down in an exit handler without the lock that keeps the server's thread
+// out of it, and now and then aborts the process there. Nothing of ours needs the exit
+// handlers, so they are skipped; buffered output is written first.
+[[noreturn]] void endProcess(int status);
+
 }  // namespace tk
