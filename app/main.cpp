@@ -82,9 +82,8 @@ int run(const std::string& title, const brisco2::CommandLine& options) {
     return status;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The whole program; returns its exit status with Qt and every output gone.
+int play(int argc, char** argv) {
     // The program's name gives the title of reports.
     const std::string title = tk::applicationTitle(argc > 0 && argv[0] ? argv[0] : "brisco2");
 
@@ -130,4 +129,10 @@ int main(int argc, char** argv) {
         std::cerr << title << ": " << e.what() << '\n';
         return 1;
     }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    tk::endProcess(play(argc, argv));
 }

@@ -228,6 +228,26 @@ class Session:
         out = self.x(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check_rc=False)
         return "window id" in out
 
+    def start_sound_server(self):
+        """A private sound server with a null sink, where the game looks for one by
+        default: its socket in the session's XDG_RUNTIME_DIR."""
+        socket = os.path.join(self.env["XDG_RUNTIME_DIR"], "pulse", "native")
+        os.makedirs(os.path.dirname(socket), mode=0o700, exist_ok=True)
+        self.sound_log = open(os.path.join(self.artifacts, "pulseaudio.log"), "w")
+        self._spawn(["pulseaudio", "--daemonize=no", "--system=false", "--exit-idle-time=-1",
+                     "-n", "--use-pid-file=no", "--high-priority=no", "--realtime=no",
+                     "--log-target=stderr",
+                     "--load=module-null-sink sink_name=brisco_null rate=44100",
+                     "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket],
+                    env=self.env, stdout=self.sound_log)
+        wait_for("the sound server", lambda: self.pactl("info") is not None, 15)
+
+    def pactl(self, *argv):
+        """What the session's sound server answers, or None when it does not."""
+        r = subprocess.run(["pactl"] + list(argv), env=self.env, capture_output=True,
+                           text=True, timeout=10)
+        return r.stdout if r.returncode == 0 else None
+
     def start_game(self, args=()):
         if self.music:
             shutil.copy(self.music, os.path.join(self.folder, "Brisco.wma"))
@@ -355,9 +375,9 @@ class Session:
         return w["x"], w["y"], w["w"], w["h"]
 
 
-def main(run, tools=None):
+def main(run, tools=None, also=()):
     """Runs one scenario: run(args) raises Failure on a failed check. `tools`: the
-    programs it needs, when not those of an X session."""
+    programs it needs, when not those of an X session; `also`: those it needs besides."""
     import argparse
     parser = argparse.ArgumentParser()
     parser.add_argument("--game", required=True)
@@ -365,12 +385,14 @@ def main(run, tools=None):
     parser.add_argument("--music")
     parser.add_argument("--pictures")
     parser.add_argument("--replay")
+    parser.add_argument("--pulse-lock-probe")
     parser.add_argument("--wm", default="openbox", choices=sorted(WINDOW_MANAGERS))
     args = parser.parse_args()
     if tools is None:
         missing = missing_tools() + [t for t in wm_tools(args.wm) if not shutil.which(t)]
     else:
         missing = [t for t in tools if shutil.which(t) is None]
+    missing += [t for t in also if shutil.which(t) is None]
     if missing:
         log("skipped: missing " + ", ".join(missing))
         sys.exit(SKIP)

@@ -5,7 +5,7 @@
 """A recorded session replays exactly: some 15 s of play in the real window (missions,
 the bar keys, M, a maximise undone by F5, the transfer effect of mission 8), recorded
 with --record, closed, then replayed with brisco2-replay --verify against the state the
-window closed in. With --busy=N, N CPU-bound processes run beside the game for the whole
+window closed in, with its music playing to a sound server. With --busy=N, N CPU-bound processes run beside the game for the whole
 session, so that ticks come late and inputs land on overdue ticks."""
 
 import os
@@ -24,6 +24,9 @@ def play(s):
     wait_for("the main window", lambda: s.mapped(MAIN), 30)
     s.wait_placed(MAIN, (278, 208, 497, 304, False), 15)  # the borderless title screen
     time.sleep(3.3)  # the menu screen
+    # The music from 3 s on, played to the session's sound server.
+    wait_for("the music at the sound server",
+             lambda: (s.pactl("list", "short", "sink-inputs") or "").strip() != "", 5)
     s.focus(MAIN)
 
     s.key("1", "d", "d", "d", "a")
@@ -49,14 +52,25 @@ def play(s):
     time.sleep(0.5)
     s.key("alt+F4")
     rc = s.game.wait(timeout=15)
-    check(rc == 0, "the game ended with status %d" % rc)
+    s.game_log.flush()
+    with open(os.path.join(s.artifacts, "game.log")) as f:
+        said = f.read()
+    check(rc == 0, "the game ended with status %d: %s" % (rc, said.strip()[-500:]))
 
 
 def run(args):
     check(args.replay is not None, "no --replay given")
     hogs = []
     try:
-        with Session(args.game, args.artifacts, args.music) as s:
+        # With sound: the game closes while its music plays to a sound server, and the
+        # probe stops it if it takes that connection down unsafely on the way out.
+        env = {}
+        if args.pulse_lock_probe:
+            asan = os.environ.get("ASAN_OPTIONS", "")
+            env = {"LD_PRELOAD": args.pulse_lock_probe,
+                   "ASAN_OPTIONS": (asan + ":" if asan else "") + "verify_asan_link_order=0"}
+        with Session(args.game, args.artifacts, args.music, env=env) as s:
+            s.start_sound_server()
             recording = os.path.join(args.artifacts, "session.replay")
             for old in (recording, recording + ".final.json"):
                 if os.path.exists(old):
@@ -104,4 +118,4 @@ if __name__ == "__main__":
         if a.startswith("--busy="):
             BUSY = int(a.split("=", 1)[1])
             sys.argv.remove(a)
-    main(run)
+    main(run, also=["pulseaudio", "pactl"])
