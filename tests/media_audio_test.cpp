@@ -22,6 +22,7 @@
 #include <optional>
 
 #include "tests/media_support.h"
+#include "tests/preload_support.h"
 #include "toolkit/media/ffmpeg_media.h"
 #include "toolkit/qt/qt_audio_output.h"
 
@@ -49,10 +50,7 @@ int runChild(const std::string& role, Env env) {
     env["GTEST_OUTPUT"] = "";
     // Every child meets the probe: taking the connection down unsafely fails the case.
     env["LD_PRELOAD"] = BRISCO2_PULSE_LOCK_PROBE;
-    const char* asan = std::getenv("ASAN_OPTIONS");
-    // The sanitizer runtime wants to come first; the probe must come first.
-    env["ASAN_OPTIONS"] =
-        std::string(asan ? asan : "") + (asan && *asan ? ":" : "") + "verify_asan_link_order=0";
+    env["ASAN_OPTIONS"] = preload_test::asanOptions();
     Process child(
         {self, std::string("--gtest_filter=") + info->test_suite_name() + "." + info->name()}, env);
     if (!child.started()) return -1;

@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "preload_support.h"
 #include "replay_support.h"
 
 namespace {
@@ -21,13 +22,10 @@ constexpr int kTimeoutSeconds = 20;
 
 RunResult runGameWithFault(const std::string& fault) {
     TempDir cwd;
-    std::string asan = std::getenv("ASAN_OPTIONS") ? std::getenv("ASAN_OPTIONS") : "";
-    // The sanitizer runtime wants to come first; the fault library must come first.
-    asan += (asan.empty() ? "" : ":") + std::string("verify_asan_link_order=0");
     return replay_test::runProgram(BRISCO2_GAME, {}, "", cwd.path(),
                                    {{"QT_QPA_PLATFORM", "offscreen"},
                                     {"LD_PRELOAD", BRISCO2_TIMERFD_FAULTS},
-                                    {"ASAN_OPTIONS", asan},
+                                    {"ASAN_OPTIONS", preload_test::asanOptions()},
                                     {"BRISCO2_TIMERFD_FAULT", fault}},
                                    kTimeoutSeconds);
 }
