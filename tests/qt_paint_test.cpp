@@ -38,7 +38,8 @@ const tk::Picture& pic(const char* name) {
 struct Painted : ::testing::Test {
     QApplication& qapp = qt_support::application();
     tk::qt::QtTextMetrics metrics;
-    brisco2::Session g{brisco2::Session::Options{.seed = 0, .media = nullptr, .metrics = &metrics}};
+    brisco2::Session g{brisco2::Session::Options{
+        .seed = 0, .media = nullptr, .metrics = &metrics, .quietTicks = {}}};
     brisco2::TForm1& f = g.form1();
     tk::qt::TreePainter painter;
 

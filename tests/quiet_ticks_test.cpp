@@ -47,10 +47,8 @@ Played replay(const std::string& name, tk::QuietTicks mode) {
     Session::Options options;
     options.seed = script.seed;
     options.media = brisco2::replay::recordedMusic(script, {});
-    const tk::QuietTicks before = Session::quietTicks();
-    Session::setQuietTicks(mode);
+    options.quietTicks = mode;
     Session session(std::move(options));
-    Session::setQuietTicks(before);
     Played run;
     try {
         brisco2::replay::runScript(script, session,

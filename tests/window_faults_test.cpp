@@ -60,10 +60,9 @@ TEST(WindowFaults, MinimiseMaximiseAndResizeStormsDuringAMissionKeepTheState) {
 TEST(WindowFaults, AFailingDeviceForDaysKeepsABoundedReportHistory) {
     // Every tick runs: a check of the quiet ones would dump a thousand reports at each
     // of the 1500, for minutes under the sanitizers, and this is about the reports.
-    const tk::QuietTicks mode = Session::quietTicks();
-    Session::setQuietTicks(tk::QuietTicks::Run);
-    Session g;  // no media device: a report every 3 s once the last one is closed
-    Session::setQuietTicks(mode);
+    Session::Options options;  // no media device: a report every 3 s once one is closed
+    options.quietTicks = tk::QuietTicks::Run;
+    Session g(std::move(options));
     for (int i = 0; i < 1500; ++i) {
         g.advance(3000);
         g.app().dismissOldest();

@@ -127,7 +127,7 @@ Nanos Scheduler::scanEarliest() const {
 int Scheduler::runDue() {
     const Nanos now = clock_.now();
     if (armed_.empty()) return 0;
-    const auto next = quiet_ == QuietTicks::Skip ? catchUp(now) : nextDue();
+    const auto next = catchUp(now);
     if (!next || *next > now) return 0;
     // One pass: the round, and the earliest of the timers that are not in it. Each tick
     // then brings in its next due time, and whatever a handler arms its own.

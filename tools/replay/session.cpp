@@ -18,10 +18,6 @@ void Session::setQuietTicks(tk::QuietTicks mode) {
     sessionsQuietTicks = mode;
 }
 
-tk::QuietTicks Session::quietTicks() {
-    return sessionsQuietTicks;
-}
-
 Session::Session(Options o) {
     const tk::TextMetrics& metrics = o.metrics ? *o.metrics : fixedMetrics_;
     app_ = std::make_unique<tk::Application>(clock_, metrics, "brisco2");
@@ -32,8 +28,9 @@ Session::Session(Options o) {
     window1().setHost(&host_);
     window2().setHost(&host_);
     tk::Scheduler& scheduler = app_->scheduler();
-    scheduler.setQuietTicks(sessionsQuietTicks);
-    if (sessionsQuietTicks == tk::QuietTicks::Check)
+    const tk::QuietTicks quiet = o.quietTicks.value_or(sessionsQuietTicks);
+    scheduler.setQuietTicks(quiet);
+    if (quiet == tk::QuietTicks::Check)
         scheduler.setQuietCheck(
             [this] {
                 std::string state;

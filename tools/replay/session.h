@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "app/main_window.h"
 #include "toolkit/headless.h"
@@ -20,9 +21,10 @@ class Session {
         std::uint32_t seed = 0;                    // in place of the calendar time
         MediaFactory media;                        // null: the media player has no device
         const tk::TextMetrics* metrics = nullptr;  // null: fixed metrics
+        std::optional<tk::QuietTicks> quietTicks;  // null: as set by setQuietTicks()
     };
     explicit Session(Options options);
-    explicit Session(std::uint32_t seed = 0) : Session(Options{seed, nullptr, nullptr}) {}
+    explicit Session(std::uint32_t seed = 0) : Session(Options{seed, nullptr, nullptr, {}}) {}
     ~Session();
 
     // Delivers every tick due at or before t (ms), in time order, then stands at t.
@@ -53,7 +55,6 @@ class Session {
     // or run it and compare dumps of the whole state before and after it, throwing
     // std::logic_error from the round should it have changed anything. Tests check.
     static void setQuietTicks(tk::QuietTicks mode);
-    static tk::QuietTicks quietTicks();
 
   private:
     tk::SimClock clock_;
