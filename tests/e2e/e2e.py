@@ -174,6 +174,7 @@ class Session:
         if kind is not None:
             try:
                 self.screenshot("at-failure")
+                self.save_window_state()
                 if self.game is not None:
                     log("game %s" % ("running" if self.alive() else
                                      "ended with %s" % self.game.returncode))
@@ -355,6 +356,22 @@ class Session:
     def key(self, *keys):
         self.x(["xdotool", "key", "--delay", "60"] + list(keys))
 
+    def save_window_state(self):
+        """At a failure: the X server's window tree and what the window manager says of
+        the game's windows, beside the screenshots. A window placed wrongly shows there
+        with the frame window the manager put it in."""
+        lines = [self.x(["xwininfo", "-root", "-tree"], check_rc=False)]
+        for name in (MAIN, SECOND):
+            w = self.window(name)
+            if w:
+                lines.append("%s %s" % (name, w))
+                lines.append(self.x(["xwininfo", "-id", w["id"]], check_rc=False))
+                lines.append(self.x(["xprop", "-id", w["id"]], check_rc=False))
+        path = os.path.join(self.artifacts, "at-failure-windows.txt")
+        with open(path, "w") as f:
+            f.write("\n".join(lines))
+        log("window state %s" % path)
+
     def screenshot(self, label):
         self.shots += 1
         path = os.path.join(self.artifacts, "%02d-%s.png" % (self.shots, label))
@@ -466,6 +483,13 @@ class WaylandSession(Session):
         r = subprocess.run(["weston-debug", "scene-graph"], env=self.env, capture_output=True,
                            text=True, timeout=30)
         return r.stdout
+
+    def save_window_state(self):
+        """At a failure: weston's scene graph, which places every surface."""
+        path = os.path.join(self.artifacts, "at-failure-scene.txt")
+        with open(path, "w") as f:
+            f.write(self.scene())
+        log("scene %s" % path)
 
     def windows(self):
         """The game's top-level windows by title: the surface's place and size (frame
