@@ -19,9 +19,9 @@ CPU time is the scheduler's own count of the time each of the game's threads ran
 (/proc/PID/task/*/schedstat), in nanoseconds: the kernel's per-tick sampling in
 /proc/PID/stat is coarse for a program that wakes often and runs briefly. The same count
 gives the game's wake-ups a second; brisco2-wake-floor then measures what that many
-wake-ups cost on this machine with nothing done in them, the CPU figures' floor. Input latency
-and frame pacing come from the game itself: BRISCO2_FRAME_TRACE makes it write when each
-frame reached the X server and which frame showed the effect of each key.
+wake-ups cost on this machine with nothing done in them, the CPU figures' floor.
+Input latency and frame pacing come from the game itself: BRISCO2_FRAME_TRACE makes it
+write when each frame reached the X server and which frame showed the effect of each key.
 
 The browser edition's figures (when --web-build names a built folder): the page's time
 from navigation to the first title frame and the bytes it loads before it, Timer2's
@@ -100,6 +100,22 @@ def replay_env():
     return dict(os.environ, QT_QPA_PLATFORM="offscreen")
 
 
+def timed_replay(args, tool, script, end_ms):
+    """Wall seconds of one run of a replay tool (its command line without the script) on
+    `script`, which must end with a dump at end_ms."""
+    start = time.monotonic()
+    r = subprocess.run(tool + [script], cwd=args.run_dir, env=replay_env(),
+                       capture_output=True, text=True)
+    wall = time.monotonic() - start
+    name = os.path.basename(tool[-1])
+    if r.returncode != 0:
+        raise RuntimeError(f"{name} failed ({r.returncode}): {r.stderr.strip()}")
+    dump = json.loads(r.stdout.strip().splitlines()[-1])
+    if dump.get("t") != end_ms:
+        raise RuntimeError(f"{name} stopped at {dump.get('t')} ms, not {end_ms}")
+    return wall
+
+
 def bench_simulation(args):
     figure = f"simulation speed, {SIM_S / 60:g} simulated min of mission 6"
     target, limit = ">= 40000 x", "CPU-bound: handlers only, no waiting"
@@ -109,17 +125,7 @@ def bench_simulation(args):
         f.write(mission6_script(sim_ms))
     # Other work on the machine only ever slows a run down: the fastest of a few is the
     # program's own cost.
-    walls = []
-    for _ in range(5):
-        start = time.monotonic()
-        r = subprocess.run([args.replay, script], cwd=args.run_dir, env=replay_env(),
-                           capture_output=True, text=True)
-        walls.append(time.monotonic() - start)
-        if r.returncode != 0:
-            raise RuntimeError(f"brisco2-replay failed ({r.returncode}): {r.stderr.strip()}")
-        dump = json.loads(r.stdout.strip().splitlines()[-1])
-        if dump.get("t") != sim_ms:
-            raise RuntimeError(f"brisco2-replay stopped at {dump.get('t')} ms, not {sim_ms}")
+    walls = [timed_replay(args, [args.replay], script, sim_ms) for _ in range(5)]
     speed = SIM_S / min(walls)
     row(figure, f"{speed:,.0f} x (fastest of 5, wall s: "
         + ", ".join(f"{w:.3f}" for w in walls) + ")", target, limit, speed >= 40000)
@@ -644,16 +650,7 @@ def bench_web_simulation(args):
     # fastest of a few is each program's own cost.
     for _ in range(5):
         for (tool, name), times in walls.items():
-            script, end_ms = scripts[name]
-            start = time.monotonic()
-            r = subprocess.run(tools[tool] + [script], cwd=args.run_dir, env=replay_env(),
-                               capture_output=True, text=True)
-            times.append(time.monotonic() - start)
-            if r.returncode != 0:
-                raise RuntimeError(f"{tool} replay failed ({r.returncode}): {r.stderr.strip()}")
-            dump = json.loads(r.stdout.strip().splitlines()[-1])
-            if dump.get("t") != end_ms:
-                raise RuntimeError(f"{tool} replay stopped at {dump.get('t')} ms")
+            times.append(timed_replay(args, tools[tool], *scripts[name]))
     best = {key: min(times) for key, times in walls.items()}
     native, node = best["native", "long"], best["node", "long"]
     ratio = native / node

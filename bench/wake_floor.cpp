@@ -46,11 +46,11 @@ int main(int argc, char** argv) {
         return 1;
     }
     const long periodNs = 1'000'000'000L / rate;
-    itimerspec spec{};
-    spec.it_interval.tv_sec = periodNs / 1'000'000'000L;
-    spec.it_interval.tv_nsec = periodNs % 1'000'000'000L;
-    spec.it_value = spec.it_interval;
-    if (timerfd_settime(fd, 0, &spec, nullptr) != 0) {
+    itimerspec ticking{};
+    ticking.it_interval.tv_sec = periodNs / 1'000'000'000L;
+    ticking.it_interval.tv_nsec = periodNs % 1'000'000'000L;
+    ticking.it_value = ticking.it_interval;
+    if (timerfd_settime(fd, 0, &ticking, nullptr) != 0) {
         std::fprintf(stderr, "%s: timerfd_settime: %s\n", argv[0], std::strerror(errno));
         return 1;
     }

@@ -5,8 +5,9 @@
 """A recorded session replays exactly: some 15 s of play in the real window (missions,
 the bar keys, M, a maximise undone by F5, the transfer effect of mission 8), recorded
 with --record, closed, then replayed with brisco2-replay --verify against the state the
-window closed in, with its music playing to a sound server. With --busy=N, N CPU-bound processes run beside the game for the whole
-session, so that ticks come late and inputs land on overdue ticks."""
+window closed in, with its music playing to a sound server. With --busy=N, N CPU-bound
+processes run beside the game for the whole session, so that ticks come late and inputs
+land on overdue ticks."""
 
 import os
 import subprocess
