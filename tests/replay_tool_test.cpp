@@ -5,10 +5,18 @@
 // seen through the dumps of the scripts in tests/replays.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "replay_support.h"
+#include "toolkit/error.h"
+#include "toolkit/media/audio_output.h"
+#include "toolkit/media/ffmpeg_media.h"
 
 using replay_test::dumps;
 using replay_test::Json;
@@ -275,4 +283,62 @@ TEST(ReplayScenario, TheMusicPlaysFromTheCurrentFolder) {
     EXPECT_EQ(m["failures"].integer(), 0);
     EXPECT_TRUE(d[0]["reports"].array.empty());
     EXPECT_EQ(d[0]["timers"]["Timer4"]["interval"].integer(), 82000);
+}
+
+namespace {
+
+// What the desktop's music device says of `path`, or "" when it opens it.
+std::string desktopOpenText(const std::string& path) {
+    tk::FfmpegMedia media(std::make_unique<tk::SilentOutput>(tk::SilentOutput::Pace::Instant));
+    try {
+        media.open(path);
+    } catch (const tk::Error& e) {
+        return e.what();
+    }
+    return {};
+}
+
+}  // namespace
+
+// A damaged or missing music file: the replay tool reports what the desktop's device
+// says of it, word for word. Run against the Node.js tool too (its music is the same
+// media code, built for WebAssembly), so both editions give the same text.
+TEST(ReplayScenario, DamagedMusicIsReportedInTheDesktopsWords) {
+    const std::string tune = std::string(BRISCO2_BINARY_DIR) + "/run/Brisco.wma";
+    ASSERT_TRUE(replay_test::fs::exists(tune)) << "the build renders " << tune;
+    std::ifstream in(tune, std::ios::binary);
+    const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::mt19937 gen(7);
+    std::string noise(4096, '\0');
+    for (char& c : noise) c = static_cast<char>(gen());
+    const std::vector<std::pair<std::string, std::string>> damaged = {
+        {"empty", ""},
+        {"random bytes", noise},
+        {"a header and nothing after it", good.substr(0, 16) + std::string(2000, '\x55')},
+        {"the first hundred bytes", good.substr(0, 100)},
+    };
+    for (const auto& [what, bytes] : damaged) {
+        TempDir cwd;
+        const std::string file = cwd.path() / "Brisco.wma";
+        std::ofstream(file, std::ios::binary) << bytes;
+        const std::string expected = desktopOpenText(file);
+        ASSERT_FALSE(expected.empty()) << what << ": the desktop opened it";
+        auto r = runReplay({"-"}, "3000 dump\n", cwd.path());
+        ASSERT_EQ(r.status, 0) << r.err;
+        auto d = dumps(r.out);
+        ASSERT_EQ(d.size(), 1u) << what;
+        ASSERT_EQ(d[0]["reports"].array.size(), 1u) << what;
+        EXPECT_EQ(d[0]["reports"].array[0]["text"].text(), expected + ".") << what;
+        EXPECT_EQ(d[0]["media"]["failures"].integer(), 1) << what;
+    }
+    // A folder where the file should be.
+    TempDir cwd;
+    replay_test::fs::create_directory(cwd.path() / "Brisco.wma");
+    const std::string expected = desktopOpenText(cwd.path() / "Brisco.wma");
+    auto r = runReplay({"-"}, "3000 dump\n", cwd.path());
+    ASSERT_EQ(r.status, 0) << r.err;
+    auto d = dumps(r.out);
+    ASSERT_EQ(d.size(), 1u);
+    ASSERT_EQ(d[0]["reports"].array.size(), 1u);
+    EXPECT_EQ(d[0]["reports"].array[0]["text"].text(), expected + ".");
 }

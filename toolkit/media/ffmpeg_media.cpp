@@ -23,22 +23,14 @@ extern "C" {
 }
 
 #include "toolkit/error.h"
+#include "toolkit/media/containers.h"
 
 namespace tk {
 
 namespace {
 
-// The containers we open, by extension, and the decoders each may reach. Naming the
-// demuxer keeps the library from guessing the format from the content, so a replaced
-// file can only reach these few decoders.
-struct Container {
-    const char* extension;
-    const char* demuxer;
-    const char* decoders;  // comma-separated, as the library's whitelists take them
-};
-constexpr Container kContainers[] = {
-    {".wma", "asf", "wmav1,wmav2,wmapro,wmalossless,wmavoice"},
-};
+using media::Container;
+using media::kContainers;
 
 // The header of a sound file is small; limiting what the stream analysis may read keeps
 // open() at a few milliseconds even on a damaged file.
@@ -78,6 +70,10 @@ std::string mediaErrorText(int code) {
     if (av_strerror(code, text, sizeof text) < 0 || text[0] == '\0')
         return "Unbekannter Fehlercode";
     return text;
+}
+
+std::string systemErrorText(int errnoCode) {
+    return mediaErrorText(AVERROR(errnoCode));
 }
 
 struct FfmpegMedia::Decoder {
@@ -220,32 +216,36 @@ void FfmpegMedia::open(const std::string& fileName) {
     fresh_ = true;
 }
 
+bool FfmpegMedia::rewind() {
+    if (!decoder_) {
+        setPlayError("Kein Gerät geöffnet");
+        return false;
+    }
+    if (fresh_) return true;
+    // Played before: the decoder is somewhere in the file. Opening afresh is the surest
+    // way back to its beginning.
+    try {
+        decoder_ = openDecoder(fileName_);
+    } catch (const Error& e) {
+        decoder_.reset();
+        setPlayError(e.what());
+        return false;
+    }
+    fresh_ = true;
+    return true;
+}
+
 void FfmpegMedia::play() {
     stopPlayback();
     setPlayError({});
-    if (!decoder_) {
-        setPlayError("Kein Gerät geöffnet");
-        return;
-    }
-    if (!fresh_) {
-        // Played before: the decoder is somewhere in the file. Opening afresh is the
-        // surest way back to its beginning.
-        try {
-            decoder_ = openDecoder(fileName_);
-        } catch (const Error& e) {
-            decoder_.reset();
-            setPlayError(e.what());
-            return;
-        }
-        fresh_ = true;
-    }
+    if (!rewind()) return;
     if (std::string why = output_->start(); !why.empty()) {
         setPlayError(std::move(why));
         return;
     }
     quit_ = false;
     try {
-        worker_ = std::thread([this] { decodeLoop(); });
+        worker_ = std::thread([this] { decodeLoop(*output_); });
     } catch (const std::system_error& e) {
         output_->stop();
         setPlayError(e.what());
@@ -253,6 +253,22 @@ void FfmpegMedia::play() {
     }
     started_ = true;
     fresh_ = false;
+}
+
+std::string FfmpegMedia::decodeAll(AudioOutput& output) {
+    stopPlayback();
+    setPlayError({});
+    if (!rewind()) return lastPlayError();
+    if (std::string why = output.start(); !why.empty()) return why;
+    quit_ = false;
+    fresh_ = false;
+    decodeLoop(output);
+    return lastPlayError();
+}
+
+double FfmpegMedia::duration() const {
+    if (!decoder_ || decoder_->format->duration <= 0) return 0;
+    return static_cast<double>(decoder_->format->duration) / AV_TIME_BASE;
 }
 
 void FfmpegMedia::close() {
@@ -287,7 +303,7 @@ void FfmpegMedia::stopPlayback() {
     started_ = false;
 }
 
-void FfmpegMedia::decodeLoop() {
+void FfmpegMedia::decodeLoop(AudioOutput& output) {
     Decoder& d = *decoder_;
     bool going = true;
     // Hands the resampled frames to the output; false when playback is to end.
@@ -296,7 +312,7 @@ void FfmpegMedia::decodeLoop() {
             setPlayError(mediaErrorText(frames));
             return false;
         }
-        return frames == 0 || output_->write(d.pcm.data(), static_cast<std::size_t>(frames));
+        return frames == 0 || output.write(d.pcm.data(), static_cast<std::size_t>(frames));
     };
     auto drainDecoder = [&] {
         for (;;) {
@@ -318,7 +334,7 @@ void FfmpegMedia::decodeLoop() {
     }
     if (going && !quit_ && avcodec_send_packet(d.codec, nullptr) >= 0) going = drainDecoder();
     if (going && !quit_) deliver(d.resample(nullptr));
-    output_->finish();
+    output.finish();
 }
 
 }  // namespace tk

@@ -17,6 +17,8 @@ namespace tk {
 // The media library's text for a failure code, or "Unbekannter Fehlercode" when it has
 // none.
 std::string mediaErrorText(int code);
+// The same for an errno value: the text a file that cannot be read that way gives.
+std::string systemErrorText(int errnoCode);
 
 // The music device: opens a sound file with the media libraries, decodes it on a worker
 // thread and hands the PCM to an AudioOutput.
@@ -42,6 +44,14 @@ class FfmpegMedia : public MediaBackend {
     bool isOpen() const override;
     bool isPlaying() const override;
 
+    // Decodes the open file from its beginning to its end on the calling thread into
+    // `output`, which is started and finished here: for a caller that is itself off the
+    // game's thread and has none to spare (the page's decoder worker). Returns why
+    // decoding failed, or an empty text.
+    std::string decodeAll(AudioOutput& output);
+    // The open file's length in seconds as its header gives it; 0 when unknown.
+    double duration() const;
+
     // Why the last play() gave no sound; empty when it started and decoding went well.
     std::string lastPlayError() const;
     AudioOutput& output() const { return *output_; }
@@ -50,7 +60,8 @@ class FfmpegMedia : public MediaBackend {
 
   private:
     void stopPlayback();
-    void decodeLoop();  // the worker
+    bool rewind();  // back to the file's beginning; false (and the reason kept) on failure
+    void decodeLoop(AudioOutput& output);  // the worker
     void setPlayError(std::string text);
 
     std::unique_ptr<AudioOutput> output_;
