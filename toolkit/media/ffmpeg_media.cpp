@@ -3,7 +3,9 @@
 
 #include "toolkit/media/ffmpeg_media.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -16,6 +18,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavformat/avio.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/error.h>
 #include <libavutil/log.h>
@@ -76,7 +79,75 @@ std::string systemErrorText(int errnoCode) {
     return mediaErrorText(AVERROR(errnoCode));
 }
 
+namespace {
+
+// The file as the demuxer reads it: our own reads and seeks over a descriptor, the same
+// on every platform. The library's own file layer hands a seek to the system, and the
+// systems differ where a damaged header asks for a place far past the end: Linux goes
+// there and the next read finds the end of the file, WebAssembly's file systems refuse
+// offsets past 2^53. Here any place at or past the end simply reads as the end.
+struct FileInput {
+    static constexpr int kBufferSize = 32 * 1024;
+
+    int fd = -1;
+    std::int64_t size = 0;
+    std::int64_t position = 0;    // where the demuxer reads next
+    std::int64_t descriptor = 0;  // where the descriptor stands
+
+    ~FileInput() {
+        if (fd >= 0) ::close(fd);
+    }
+
+    static int read(void* opaque, std::uint8_t* buffer, int wanted) {
+        auto& f = *static_cast<FileInput*>(opaque);
+        if (f.position >= f.size || wanted <= 0) return AVERROR_EOF;
+        if (f.descriptor != f.position) {
+            if (::lseek(f.fd, static_cast<off_t>(f.position), SEEK_SET) < 0) return AVERROR(errno);
+            f.descriptor = f.position;
+        }
+        const auto n =
+            static_cast<std::size_t>(std::min<std::int64_t>(wanted, f.size - f.position));
+        ssize_t got;
+        do {
+            got = ::read(f.fd, buffer, n);
+        } while (got < 0 && errno == EINTR);
+        if (got < 0) return AVERROR(errno);
+        if (got == 0) return AVERROR_EOF;  // the file has shrunk since it was opened
+        f.position += got;
+        f.descriptor = f.position;
+        return static_cast<int>(got);
+    }
+
+    static std::int64_t seek(void* opaque, std::int64_t offset, int whence) {
+        auto& f = *static_cast<FileInput*>(opaque);
+        std::int64_t base = 0;
+        switch (whence & ~AVSEEK_FORCE) {
+            case AVSEEK_SIZE:
+                return f.size;
+            case SEEK_SET:
+                base = 0;
+                break;
+            case SEEK_CUR:
+                base = f.position;
+                break;
+            case SEEK_END:
+                base = f.size;
+                break;
+            default:
+                return AVERROR(EINVAL);
+        }
+        std::int64_t to = 0;
+        if (__builtin_add_overflow(base, offset, &to) || to < 0) return AVERROR(EINVAL);
+        f.position = to;
+        return to;
+    }
+};
+
+}  // namespace
+
 struct FfmpegMedia::Decoder {
+    FileInput file;
+    AVIOContext* io = nullptr;
     AVFormatContext* format = nullptr;
     AVCodecContext* codec = nullptr;
     AVPacket* packet = nullptr;
@@ -100,6 +171,8 @@ struct FfmpegMedia::Decoder {
         av_packet_free(&packet);
         avcodec_free_context(&codec);
         avformat_close_input(&format);
+        if (io != nullptr) av_freep(&io->buffer);
+        avio_context_free(&io);
     }
 
     // Returns 0, or the library's failure code.
@@ -164,16 +237,32 @@ std::unique_ptr<FfmpegMedia::Decoder> openDecoder(const std::string& fileName) {
     if (!S_ISREG(st.st_mode)) fail(AVERROR(EINVAL));
 
     auto d = std::make_unique<FfmpegMedia::Decoder>();
+    // Without blocking: should a pipe have taken the file's place since the look above,
+    // the look below turns it away.
+    d->file.fd = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (d->file.fd < 0) fail(AVERROR(errno));
+    if (::fstat(d->file.fd, &st) != 0) fail(AVERROR(errno));
+    if (S_ISDIR(st.st_mode)) fail(AVERROR(EISDIR));
+    if (!S_ISREG(st.st_mode)) fail(AVERROR(EINVAL));
+    d->file.size = st.st_size;
+    auto* buffer = static_cast<unsigned char*>(av_malloc(FileInput::kBufferSize));
+    if (buffer == nullptr) fail(AVERROR(ENOMEM));
+    d->io = avio_alloc_context(buffer, FileInput::kBufferSize, 0, &d->file, &FileInput::read,
+                               nullptr, &FileInput::seek);
+    if (d->io == nullptr) {
+        av_free(buffer);
+        fail(AVERROR(ENOMEM));
+    }
     d->format = avformat_alloc_context();
     if (d->format == nullptr) fail(AVERROR(ENOMEM));
+    d->format->pb = d->io;
     d->format->probesize = kProbeBytes;
     d->format->max_analyze_duration = kAnalyzeMicros;
     AVDictionary* options = nullptr;
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    // The demuxer reads only what we hand it: it may open nothing else by name.
+    av_dict_set(&options, "protocol_whitelist", "none", 0);
     av_dict_set(&options, "codec_whitelist", container->decoders, 0);
-    // The prefix keeps a name with a colon from being taken for another protocol.
-    const std::string url = "file:" + fileName;
-    int r = avformat_open_input(&d->format, url.c_str(), demuxer, &options);
+    int r = avformat_open_input(&d->format, fileName.c_str(), demuxer, &options);
     av_dict_free(&options);
     if (r < 0) fail(r);  // the library has freed the context
     if ((r = avformat_find_stream_info(d->format, nullptr)) < 0) fail(r);
