@@ -7,24 +7,30 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 WEB_BUILD ?= build-web
 WEB_PORT ?= 8000
-# Emscripten's tools are Node.js programs that need Debian's node modules. (Debian's
-# package brings its system libraries prebuilt, in a cache it keeps frozen.)
-EMENV = NODE_PATH=/usr/share/nodejs
+# Emscripten's tools are Python and Node.js programs that need Debian's Python and node
+# modules. (Debian's package brings its system libraries prebuilt, in a cache it keeps
+# frozen.)
+EMENV = NODE_PATH=/usr/share/nodejs EMSDK_PYTHON=/usr/bin/python3
 PACKAGE_BUILD ?= build-package
 # The music decoder's few parts of FFmpeg, built once from Debian's source package.
 FFMPEG_PREFIX ?= $(CURDIR)/.deps/ffmpeg
+# The same parts built with Emscripten, for the page's decoder and the Node.js replay tool.
+FFMPEG_WEB_PREFIX ?= $(CURDIR)/.deps/ffmpeg-web
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
 .PHONY: deps build run test test-fast format format-check asan bench soak fuzz install package clean \
-	web web-run web-test replays-update ffmpeg package-tree package-test
+	web web-run web-test replays-update ffmpeg ffmpeg-web package-tree package-test
 
 deps:
 	@scripts/install-deps
 
 ffmpeg: deps
 	@scripts/build-ffmpeg $(FFMPEG_PREFIX)
+
+ffmpeg-web: deps
+	@scripts/build-ffmpeg --web $(FFMPEG_WEB_PREFIX)
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DBRISCO2_WEB_BUILD=$(abspath $(WEB_BUILD)) \
@@ -57,25 +63,27 @@ asan: deps ffmpeg
 
 test: deps format-check test-fast asan web-test package-test
 
-# The browser edition: a static folder any web host can serve as it is. The music is the
-# tune the desktop build renders; the decoder comes from the npm registry, pinned in
-# package-lock.json.
+# The browser edition. What a host serves is $(WEB_BUILD)/site, and only that; the build's
+# own files, the Node.js tools and the tests stay beside it. The music is the tune the
+# desktop build renders; the decoder is the game's own media code on FFmpeg's few parts,
+# built with Emscripten. npm brings only the browser tests' driver.
 node_modules/.package-lock.json: package.json package-lock.json
 	npm ci --no-audit --no-fund
 
 # The browser edition takes the desktop build's tune and font tables: those first.
-web: deps $(BUILD)/CMakeCache.txt node_modules/.package-lock.json
+web: deps ffmpeg-web $(BUILD)/CMakeCache.txt node_modules/.package-lock.json
 	cmake --build $(BUILD) -j$(JOBS) --target brisco2-tune-file brisco2fonttables \
 	  brisco2-tests brisco2-twin-tests brisco2-replay
 	[ -f $(WEB_BUILD)/CMakeCache.txt ] || $(EMENV) emcmake cmake -S . -B $(WEB_BUILD) \
 	  -DBRISCO2_WEB=ON -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node) -DBRISCO2_NATIVE_BUILD=$(abspath $(BUILD)) \
+	  -DBRISCO2_FFMPEG_PREFIX=$(FFMPEG_WEB_PREFIX) \
 	  -DBRISCO2_TUNE=$(abspath $(BUILD))/run/Brisco.wma \
 	  -DBRISCO2_FONT_TABLES=$(abspath $(BUILD))/tools/font_tables/font_tables.cpp
 	$(EMENV) cmake --build $(WEB_BUILD) -j$(JOBS)
 
 web-run: web
-	scripts/serve-web $(WEB_BUILD) $(WEB_PORT)
+	scripts/serve-web $(WEB_BUILD)/site $(WEB_PORT)
 
 web-test: web
 	cd $(WEB_BUILD) && $(EMENV) ctest --output-on-failure -j$(JOBS)

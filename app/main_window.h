@@ -23,6 +23,9 @@ extern tk::Tracked<std::int32_t> GameSeconds;
 
 using MediaFactory = std::function<std::unique_ptr<tk::MediaBackend>()>;
 
+// The music, opened by name in the current folder (sound/music.cpp).
+inline constexpr const char* kMusicFile = "Brisco.wma";
+
 // The main window. Its members are the widgets, timers and menu items of its tree,
 // named as in the tree; each handler lives with its subsystem.
 class TForm1 {

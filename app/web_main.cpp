@@ -17,6 +17,7 @@ int main() {
         new brisco2::Game(page->app(), [] { return std::make_unique<tk::web::WebMedia>(); });
     page->addWindow(game->Form1.form());
     page->addWindow(game->Form2.form());
+    page->prefetch(brisco2::kMusicFile);
     page->start(game->Form1.form());
     return 0;
 }

@@ -7,7 +7,6 @@
 namespace brisco2 {
 
 namespace {
-constexpr const char* kMusicFile = "Brisco.wma";
 constexpr std::uint32_t kRestartMs = 82000;
 }  // namespace
 

@@ -42,9 +42,11 @@ void tkw_quit();
 // --- music --------------------------------------------------------------------------
 // Opens the named file for the player: returns 0 when it opened, else 1 with the
 // media system's text for the failure in `failure` (`size` bytes, NUL included). In the
-// page the module is suspended meanwhile (the decoder and the file are loaded then), so
+// page the module is suspended meanwhile (until the decoder has the file), so
 // the call blocks the handler that made it, as on the desktop.
 int tkw_media_open(const char* name, char* failure, int size);
+// The program will open `name` later: the page fetches it once the first frame shows.
+void tkw_media_prefetch(const char* name);
 void tkw_media_play();
 void tkw_media_close();
 int tkw_media_playing();

@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Brisco2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The page's music: the file is fetched by name beside the page, opened and decoded by a
-// WebAssembly build of the media libraries in a worker (media_worker.js, loaded at the
-// first open, never before), and played through Web Audio.
+// The page's music: opened and decoded by the game's own media code in a worker
+// (media_worker.js, brisco2-decoder.wasm) and played through Web Audio. The decoder and
+// the files the program names in advance are fetched right after the first frame is
+// painted, never before it, so the game's first open finds them there.
 //
 // The browser keeps sound off until the player first presses a key or a button; the
 // music's position runs on meanwhile, so it comes in where it would be by then and the
@@ -23,70 +24,88 @@ var BriscoMusic = (function () {
   var current = null;      // what play() started: { startedAt, buffer, source, failure }
   var buffers = {};        // decoded sound by the file's content key
 
-  // The system's texts for failures of the file itself, as on the desktop.
-  function httpFailure(response) {
-    if (response.status === 404 || response.status === 410) return 'No such file or directory';
-    if (response.status === 401 || response.status === 403) return 'Permission denied';
-    return 'HTTP ' + response.status + (response.statusText ? ' ' + response.statusText : '');
-  }
+  var warmed = [];          // files to fetch once the first frame is painted
+  var started = false;     // the first frame is there: loading may begin
 
   function loadDecoder() {
     if (workerReady) return workerReady;
     workerReady = new Promise(function (resolve, reject) {
+      var w;
       try {
-        worker = new Worker('media_worker.js');
+        w = new Worker('media_worker.js');
       } catch (e) {
         reject(e);
         return;
       }
-      worker.onmessage = function (e) {
+      worker = w;
+      var ready = false;
+      w.onmessage = function (e) {
         var m = e.data;
-        if (m.ready) { resolve(); return; }
+        if (m.ready) { ready = true; resolve(); return; }
         if (m.loadFailure) { reject(new Error(m.loadFailure)); return; }
         var p = pending[m.id];
         delete pending[m.id];
         if (p) p(m);
       };
-      worker.onerror = function (e) {
-        e.preventDefault();
-        reject(new Error(e.message || 'the decoder did not start'));
+      // A worker that fails to start, or dies later, answers every request that waits
+      // with a failure: the game never waits for a reply that cannot come. The next
+      // open starts a new one.
+      w.onerror = w.onmessageerror = function (e) {
+        if (e && e.preventDefault) e.preventDefault();
+        var why = 'The music decoder stopped (' + (e && e.message || 'no reason given') + ')';
+        if (!ready) reject(new Error(e && e.message || 'the decoder did not start'));
+        else dropWorker(why);
       };
+      warmed.forEach(function (name) { w.postMessage({ op: 'warm', name: name }); });
     });
-    workerReady.catch(function () {
-      // The next open tries again.
-      if (worker) worker.terminate();
-      worker = null;
-      workerReady = null;
+    workerReady.catch(function (e) {
+      dropWorker('The music decoder could not be loaded (' + (e && e.message || e) + ')');
     });
     return workerReady;
   }
 
+  function dropWorker(why) {
+    if (worker) worker.terminate();
+    worker = null;
+    workerReady = null;
+    var waiting = pending;
+    pending = {};
+    Object.keys(waiting).forEach(function (id) { waiting[id]({ id: Number(id), failure: why }); });
+  }
+
   function request(message, transfer) {
-    return new Promise(function (resolve) {
-      message.id = nextRequest++;
-      pending[message.id] = resolve;
-      worker.postMessage(message, transfer || []);
+    return loadDecoder().then(function () {
+      return new Promise(function (resolve) {
+        message.id = nextRequest++;
+        pending[message.id] = resolve;
+        worker.postMessage(message, transfer || []);
+      });
     });
+  }
+
+  // The program will open `name`: fetched with the decoder after the first frame.
+  function prefetch(name) {
+    if (warmed.indexOf(name) >= 0) return;
+    warmed.push(name);
+    if (worker) worker.postMessage({ op: 'warm', name: name });
+  }
+
+  // The first frame is painted: the decoder and the named files may come now.
+  function firstFrame() {
+    if (started) return;
+    started = true;
+    loadDecoder().catch(function () { /* said at the open that needs it */ });
   }
 
   // Resolves with null when the file is open, else with the text of the failure.
   function open(name) {
     close();
-    return fetch(name, { cache: 'no-cache' }).then(function (response) {
-      if (!response.ok) return httpFailure(response);
-      return response.arrayBuffer().then(function (bytes) {
-        return loadDecoder().then(function () {
-          return request({ op: 'probe', name: name, bytes: bytes }, [bytes]);
-        }, function (e) {
-          return { failure: 'The music decoder could not be loaded (' + (e && e.message || e) + ')' };
-        });
-      }).then(function (reply) {
-        if (reply.failure) return reply.failure;
-        opened = { name: name, key: reply.key, duration: reply.duration };
-        return null;
-      });
-    }, function () {
-      return 'Network error';
+    return request({ op: 'open', name: name }).then(function (reply) {
+      if (reply.failure) return reply.failure;
+      opened = { name: name, key: reply.key, duration: reply.duration };
+      return null;
+    }, function (e) {
+      return 'The music decoder could not be loaded (' + (e && e.message || e) + ')';
     });
   }
 
@@ -99,7 +118,7 @@ var BriscoMusic = (function () {
     current = started;
     if (navigator.userActivation && navigator.userActivation.hasBeenActive) userGesture();
     var decoded = buffers[file.key];
-    var ready = decoded ? Promise.resolve(decoded) : request({ op: 'decode', name: file.name }).then(function (reply) {
+    var ready = decoded ? Promise.resolve(decoded) : request({ op: 'decode' }).then(function (reply) {
       if (reply.failure) throw new Error(reply.failure);
       buffers[file.key] = reply;
       return reply;
@@ -192,7 +211,7 @@ var BriscoMusic = (function () {
     return { context: audio ? audio.state : (silent ? 'silent' : 'none'), decoderLoaded: !!worker, playing: playing() };
   }
 
-  var media = { open: open, play: play, close: close, playing: playing };
+  var media = { open: open, play: play, close: close, playing: playing, prefetch: prefetch };
   Module.media = media;
-  return { userGesture: userGesture, close: close, level: level, state: state };
+  return { userGesture: userGesture, close: close, level: level, state: state, firstFrame: firstFrame };
 })();

@@ -48,6 +48,10 @@ void Page::start(Window& main) {
     main.show();
 }
 
+void Page::prefetch(const std::string& fileName) {
+    tkw_media_prefetch(fileName.c_str());
+}
+
 std::uint64_t Page::ticksOf(const std::string& timerName) {
     for (const Timer* t : app_.scheduler().timers())
         if (t->name() == timerName) {

@@ -36,6 +36,9 @@ class Page {
     void addWindow(Window& window);
     // The event loop starts: time 0 for every timer loaded so far, and `main` shows.
     void start(Window& main);
+    // The program will open `fileName` with its media player: the page fetches it once
+    // the first frame is painted, so the open does not wait for the network.
+    void prefetch(const std::string& fileName);
 
     WebWindowHost* host(int id) const;
     WebTimerDriver& timers() { return timers_; }

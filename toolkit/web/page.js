@@ -394,6 +394,11 @@ var Module = (function () {
     if (windowId === 0 && stats.firstFrameAt === null) {
       stats.firstFrameAt = performance.now();
       if (performance.mark) performance.mark('brisco2-first-frame');
+      // Once the browser has shown it, what the game needs later may load: nothing
+      // competes with the first frame for the link.
+      requestAnimationFrame(function () {
+        setTimeout(function () { if (window.BriscoMusic) window.BriscoMusic.firstFrame(); }, 0);
+      });
     }
   }
 
