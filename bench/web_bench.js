@@ -1,27 +1,124 @@
 // SPDX-FileCopyrightText: 2026 Brisco2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The page's figures for make bench, in headless Chromium on localhost: time from
-// navigation to the first painted title frame, the bytes loaded before it, and the pace
-// of Timer2 in mission 1. Prints one JSON object.
+// The page's figures for make bench, in headless Chromium: time from navigation to the
+// first painted title frame and the bytes loaded before it on localhost, the pace of
+// Timer2 in mission 1, and the page on slow links (the DevTools protocol's network
+// conditions, cold cache): the longest time without a Timer2 tick, what a whole session
+// loads, and how soon the music sounds after the first key. Prints one JSON object.
 'use strict';
 
+const fs = require('fs');
 const path = require('path');
 const { serve, sleep, waitFor } = require('../tests/web/browser');
+
+// Records every change of Timer2's count, and when the player's first key came and the
+// music first sounded after it, from the page's own clock.
+function watchPage() {
+  window.benchTicks = { last: null, lastAt: null, firstAt: null, longest: 0, longestAt: null };
+  const t = window.benchTicks;
+  setInterval(() => {
+    if (!window.Module || !Module.ticksOf) return;
+    const n = Module.ticksOf('Timer2');
+    const now = performance.now();
+    if (n === null || n === t.last) return;
+    if (t.lastAt !== null && now - t.lastAt > t.longest) {
+      t.longest = now - t.lastAt;
+      t.longestAt = t.lastAt;
+    }
+    if (t.firstAt === null) t.firstAt = now;
+    t.last = n;
+    t.lastAt = now;
+  }, 2);
+  window.benchSound = { keyAt: null, audibleAt: null };
+  window.addEventListener('keydown', () => {
+    if (window.benchSound.keyAt !== null) return;
+    window.benchSound.keyAt = performance.now();
+    const poll = () => {
+      if (window.BriscoMusic && BriscoMusic.level() > 0.005) {
+        window.benchSound.audibleAt = performance.now();
+        return;
+      }
+      setTimeout(poll, 1);
+    };
+    poll();
+  }, true);
+}
+
+async function launch(puppeteer) {
+  return puppeteer.launch({
+    executablePath: process.env.BRISCO2_CHROMIUM || '/usr/bin/chromium', headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--mute-audio',
+      '--disable-background-networking', '--disable-component-update', '--disable-sync',
+      '--autoplay-policy=user-gesture-required'],
+  });
+}
+
+// A fresh, cache-less page on a link of `mbit` Mbit/s with `rttMs` round trips.
+async function slowPage(browser, url, mbit, rttMs) {
+  const context = await browser.createBrowserContext();
+  const page = await context.newPage();
+  await page.setCacheEnabled(false);
+  await page.setViewport({ width: 900, height: 620 });
+  await page.evaluateOnNewDocument(watchPage);
+  const cdp = await page.createCDPSession();
+  await cdp.send('Network.enable');
+  await cdp.send('Network.emulateNetworkConditions', {
+    offline: false, latency: rttMs, downloadThroughput: mbit * 1e6 / 8,
+    uploadThroughput: mbit * 1e6 / 8,
+  });
+  const navigated = Date.now();
+  await page.goto(url, { waitUntil: 'domcontentloaded', timeout: 120000 });
+  return { context, page, navigated };
+}
+
+async function linkRun(browser, build, mbit, rttMs, seconds) {
+  const server = await serve(build);
+  try {
+    const { context, page } = await slowPage(browser, server.url, mbit, rttMs);
+    await waitFor('the first frame', () => page.evaluate(() => window.Module && Module.stats && Module.stats.firstFrameAt !== null), 120000, 10);
+    const early = await page.evaluate(() => {
+      const first = Module.stats.firstFrameAt;
+      const nav = performance.getEntriesByType('navigation')[0];
+      let bytes = nav.transferSize;
+      for (const e of performance.getEntriesByType('resource'))
+        if (e.responseEnd <= first) bytes += e.transferSize;
+      return { first, bytes };
+    });
+    const first = early.first;
+    await waitFor('the end of the span', () => page.evaluate(s => performance.now() > s * 1000, seconds), 120000, 100);
+    // The music is open once Timer2 ticks again after 3 s: the first key, then sound.
+    await waitFor('the music to open', () => page.evaluate(() =>
+      window.Module && Module.stats.startedAt !== null && performance.now() - Module.stats.startedAt > 3000 &&
+      Module.ticksOf('Timer2') !== null), 120000, 10);
+    await page.keyboard.press('1');
+    const sound = await waitFor('the music to sound', () => page.evaluate(() =>
+      window.benchSound.audibleAt !== null ? window.benchSound : null), 30000, 20);
+    const ticks = await page.evaluate(() => window.benchTicks);
+    const bytes = server.requests.reduce((sum, r) => sum + (r.bytes || 0), 0);
+    const out = {
+      mbit, rttMs, firstFrameMs: first, bytesBeforeFirstFrame: early.bytes, longestHoldMs: ticks.longest,
+      longestHoldAtMs: ticks.longestAt, sessionBytes: bytes,
+      files: server.requests.map(r => r.path + ' ' + (r.bytes || 0)),
+      keyToSoundMs: sound.audibleAt - sound.keyAt,
+    };
+    await context.close();
+    return out;
+  } finally {
+    server.close();
+  }
+}
 
 async function main() {
   const args = process.argv.slice(2);
   const opt = (name, d) => { const i = args.indexOf(name); return i >= 0 ? args[i + 1] : d; };
-  const build = opt('--build');
+  const build = path.join(opt('--build'), 'site');
   const loads = Number(opt('--loads', '5'));
   const tickSeconds = Number(opt('--tick-seconds', '30'));
+  const spanSeconds = Number(opt('--span-seconds', '20'));
   const puppeteer = require(path.join(__dirname, '..', 'node_modules', 'puppeteer-core'));
   const server = await serve(build);
-  const browser = await puppeteer.launch({
-    executablePath: process.env.BRISCO2_CHROMIUM || '/usr/bin/chromium', headless: true,
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--mute-audio',
-      '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  const browser = await launch(puppeteer);
   const out = { firstFrameMs: [], bytesBeforeFirstFrame: [], requestsBeforeFirstFrame: [] };
   try {
     // Every load from an empty cache: the bytes are what a first visit costs.
@@ -47,9 +144,9 @@ async function main() {
       else out.page = { context, page };
     }
     // Mission 1 from the menu, then Timer2's ticks over the measured span.
-    const { page } = out.page;
+    const { page, context } = out.page;
     delete out.page;
-    await waitFor('the menu', () => page.evaluate(() => performance.now() - Module.stats.startedAt > 3500), 10000);
+    await waitFor('the menu', () => page.evaluate(() => performance.now() - Module.stats.startedAt > 3500 && Module.ticksOf('Timer2') !== null), 30000);
     await page.keyboard.press('1');
     await sleep(500);
     const t0 = await page.evaluate(() => [performance.now(), Module.ticksOf('Timer2')]);
@@ -57,6 +154,12 @@ async function main() {
     const t1 = await page.evaluate(() => [performance.now(), Module.ticksOf('Timer2')]);
     out.timer2PerSecond = (t1[1] - t0[1]) / ((t1[0] - t0[0]) / 1000);
     out.tickSeconds = (t1[0] - t0[0]) / 1000;
+    await context.close();
+
+    // The slow links.
+    out.fast = await linkRun(browser, build, 10, 40, spanSeconds);
+    out.slow = await linkRun(browser, build, 1.6, 150, spanSeconds);
+    out.decoderWasmBytes = fs.statSync(path.join(build, 'brisco2-decoder.wasm')).size;
   } finally {
     await browser.close();
     server.close();

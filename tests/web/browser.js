@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Brisco2 developers
 // SPDX-License-Identifier: GPL-3.0-or-later
 
-// The page in a real browser: Debian's Chromium, headless, driven over the DevTools
-// protocol (puppeteer-core), the page served from the build folder by a small server
-// that can leave files out; checks on screenshot pixels.
+// The page in a real browser: Debian's Chromium over the DevTools protocol or Debian's
+// Firefox ESR over WebDriver BiDi, headless, driven by puppeteer-core; the page served
+// from the build's site folder by a small server that can leave files out; checks on
+// screenshot pixels.
 'use strict';
 
 const fs = require('fs');
@@ -12,13 +13,29 @@ const path = require('path');
 const zlib = require('zlib');
 
 const SKIP = 77;  // ctest's SKIP_RETURN_CODE: no browser on this machine
-const CHROMIUM = process.env.BRISCO2_CHROMIUM || '/usr/bin/chromium';
+const ENGINES = {
+  chromium: process.env.BRISCO2_CHROMIUM || '/usr/bin/chromium',
+  firefox: process.env.BRISCO2_FIREFOX || '/usr/bin/firefox-esr',
+};
 
 const MIME = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
   '.wasm': 'application/wasm', '.json': 'application/json', '.woff2': 'font/woff2',
   '.wma': 'audio/x-ms-wma',
 };
+
+const COMPRESSED = new Set(['.html', '.js', '.css', '.wasm', '.json']);
+const gzipCache = new Map();
+
+function gzipped(body) {
+  const key = body.length + ':' + zlib.crc32?.(body);
+  let z = gzipCache.get(key);
+  if (!z || !z.source.equals(body)) {
+    z = { source: body, gz: zlib.gzipSync(body, { level: 6 }) };
+    gzipCache.set(key, z);
+  }
+  return z.gz;
+}
 
 class Failure extends Error {}
 
@@ -63,6 +80,7 @@ function serve(folder, { missing = [], replace = {}, delays = {} } = {}) {
       return;
     }
     let body = replace[rel];
+    if (typeof body === 'string') body = Buffer.from(body);
     if (body === undefined) {
       try {
         body = fs.readFileSync(path.join(folder, rel));
@@ -72,9 +90,18 @@ function serve(folder, { missing = [], replace = {}, delays = {} } = {}) {
         return;
       }
     }
-    res.writeHead(200, { 'Content-Type': MIME[path.extname(rel)] || 'application/octet-stream',
-      'Content-Length': body.length, 'Cache-Control': 'no-store' });
+    // Code and text go compressed, as web hosts send them; fonts and music are
+    // compressed already.
+    const headers = { 'Content-Type': MIME[path.extname(rel)] || 'application/octet-stream',
+      'Cache-Control': 'no-store' };
+    if (COMPRESSED.has(path.extname(rel)) && /\bgzip\b/.test(req.headers['accept-encoding'] || '')) {
+      body = gzipped(body);
+      headers['Content-Encoding'] = 'gzip';
+    }
+    headers['Content-Length'] = body.length;
+    res.writeHead(200, headers);
     res.end(body);
+    server.requests[server.requests.length - 1].bytes = body.length;
   });
   server.requests = [];
   return new Promise(resolve => server.listen(0, '127.0.0.1', () => {
@@ -157,17 +184,31 @@ const COLOURS = {
 
 // --- the browser ----------------------------------------------------------------------
 class Browser {
-  constructor(puppeteer, artifacts) {
+  constructor(puppeteer, artifacts, engine = 'chromium') {
     this.puppeteer = puppeteer;
     this.artifacts = artifacts;
+    this.engine = engine;
     this.browser = null;
   }
 
   async start(extraArgs = []) {
+    if (this.engine === 'firefox') {
+      // Firefox plays Web Audio only to a real sound server: a private one with a sink
+      // that discards the sound. Sound waits for a gesture, as in Chromium.
+      const env = Object.assign({}, process.env);
+      this.sound = await soundServer();
+      if (this.sound) env.PULSE_SERVER = 'unix:' + this.sound.socket;
+      this.browser = await this.puppeteer.launch({
+        browser: 'firefox', executablePath: ENGINES.firefox, headless: true, env,
+        extraPrefsFirefox: { 'media.autoplay.default': 1 },
+        args: extraArgs,
+      });
+      return this;
+    }
     // The flags keep a headless Chromium off the network it cannot reach here; the
     // fake UI lets the page's audio run without a sound device.
     this.browser = await this.puppeteer.launch({
-      executablePath: CHROMIUM,
+      executablePath: ENGINES.chromium,
       headless: true,
       args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
         '--disable-background-networking', '--disable-component-update', '--disable-sync',
@@ -199,7 +240,36 @@ class Browser {
   async close() {
     if (this.browser) await this.browser.close();
     this.browser = null;
+    if (this.sound) this.sound.stop();
+    this.sound = null;
   }
+}
+
+// A sound server of this test's own, its sink discarding the sound; null where the
+// machine has none (the music scenarios then fail with a clear message).
+async function soundServer() {
+  const dir = fs.mkdtempSync(path.join(require('os').tmpdir(), 'brisco2-pulse-'));
+  const socket = path.join(dir, 'native');
+  let proc;
+  try {
+    proc = require('child_process').spawn('pulseaudio', ['--daemonize=no', '--system=false',
+      '--exit-idle-time=-1', '-n', '--use-pid-file=no', '--high-priority=no', '--realtime=no',
+      '--load=module-null-sink sink_name=brisco_null rate=44100',
+      '--load=module-native-protocol-unix auth-anonymous=1 socket=' + socket],
+    { stdio: 'ignore', env: Object.assign({}, process.env, { HOME: dir, XDG_RUNTIME_DIR: dir }) });
+  } catch (e) {
+    return null;
+  }
+  const failed = new Promise(resolve => { proc.on('error', () => resolve(true)); proc.on('exit', () => resolve(true)); });
+  const end = Date.now() + 15000;
+  while (!fs.existsSync(socket)) {
+    if (Date.now() > end || await Promise.race([failed, sleep(50).then(() => false)])) {
+      proc.kill('SIGKILL');
+      fs.rmSync(dir, { recursive: true, force: true });
+      return null;
+    }
+  }
+  return { socket, stop() { proc.kill('SIGTERM'); setTimeout(() => fs.rmSync(dir, { recursive: true, force: true }), 500); } };
 }
 
 // Where a window's client area lies on the page (CSS pixels), and its frame.
@@ -220,10 +290,16 @@ async function main(scenarios) {
   const args = process.argv.slice(2);
   const opt = name => { const i = args.indexOf(name); return i >= 0 ? args[i + 1] : null; };
   const build = opt('--build');
-  const artifacts = opt('--artifacts') || path.join(build || '.', 'browser-artifacts');
+  const site = path.join(build || '.', 'site');
+  const engine = opt('--engine') || 'chromium';
+  const artifacts = path.join(opt('--artifacts') || path.join(build || '.', 'browser-artifacts'), engine);
   const only = opt('--only');
-  if (!fs.existsSync(CHROMIUM)) {
-    log('skipped: no Chromium at ' + CHROMIUM);
+  if (!ENGINES[engine]) {
+    log('no such browser engine: ' + engine);
+    process.exit(2);
+  }
+  if (!fs.existsSync(ENGINES[engine])) {
+    log('skipped: no ' + engine + ' at ' + ENGINES[engine]);
     process.exit(SKIP);
   }
   let puppeteer;
@@ -236,16 +312,16 @@ async function main(scenarios) {
   let failed = 0;
   for (const [name, run] of Object.entries(scenarios)) {
     if (only && only !== name) continue;
-    const browser = new Browser(puppeteer, path.join(artifacts, name));
+    const browser = new Browser(puppeteer, path.join(artifacts, name), engine);
     const started = Date.now();
     try {
-      await run({ build, browser });
-      log('ok: ' + name + ' (' + ((Date.now() - started) / 1000).toFixed(1) + ' s)');
+      await run({ build: site, browser, engine, nativeReplay: opt('--native-replay') });
+      log('ok: ' + name + ' in ' + engine + ' (' + ((Date.now() - started) / 1000).toFixed(1) + ' s)');
     } catch (e) {
       failed++;
-      log('FAILED: ' + name + ': ' + (e instanceof Failure ? e.message : e.stack));
+      log('FAILED: ' + name + ' in ' + engine + ': ' + (e instanceof Failure ? e.message : e.stack));
     } finally {
-      await browser.close();
+      await browser.close().catch(() => {});
     }
   }
   process.exit(failed ? 1 : 0);
