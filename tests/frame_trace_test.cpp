@@ -73,7 +73,7 @@ TEST(FrameTrace, BothWindowsOfTheGameWriteToTheOneTrace) {
     qt_support::application();
     tk::qt::QtTextMetrics metrics;
     brisco2::Session g{brisco2::Session::Options{
-        .seed = 0, .media = nullptr, .metrics = &metrics, .quietTicks = {}}};
+        .seed = 0, .media = nullptr, .metrics = &metrics, .quietTicks = tk::QuietTicks::Run}};
     tk::qt::QtWindowHost host1{g.window1()};
     tk::qt::QtWindowHost host2{g.window2()};
     g.runUntil(3005);  // both windows shown
