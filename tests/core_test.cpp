@@ -7,6 +7,7 @@
 #include <climits>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "app/forms/forms.h"
 #include "app/forms/pictures.h"
@@ -124,6 +125,24 @@ TEST(FormLoader, ErrorsNameWhatIsWrong) {
     EXPECT_NE(r.errorOf([&] { f.picture("missing"); }).find("\"missing\""), std::string::npos);
     EXPECT_THROW(f.timer("u"), tk::Error);
     EXPECT_NO_THROW(f.panel("pan"));
+}
+
+TEST(FormLoader, AWindowThatIsGoneIsNoLongerOneOfTheApplications) {
+    LoaderRig r;
+    auto bad = small();
+    bad.widgets[0].parent = "ghost";
+    EXPECT_THROW(tk::Form(r.app, bad, r.bindings), tk::Error);
+    EXPECT_EQ(r.app.mainWindow(), nullptr);
+    EXPECT_TRUE(r.app.windows().empty());
+    // The first window built whole is the main window; one that closes leaves the rest.
+    tk::Form main(r.app, small(), r.bindings);
+    {
+        tk::Form second(r.app, small(), r.bindings);
+        EXPECT_THROW(tk::Form(r.app, bad, r.bindings), tk::Error);
+        EXPECT_EQ(r.app.windows(), (std::vector<tk::Window*>{&main, &second}));
+    }
+    EXPECT_EQ(r.app.mainWindow(), &main);
+    EXPECT_EQ(r.app.windows(), (std::vector<tk::Window*>{&main}));
 }
 
 TEST(FormLoader, TheMainTreeLoadsWithEveryTimerInTableOrderAndTheRightOnesRunning) {

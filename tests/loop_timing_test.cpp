@@ -6,6 +6,7 @@
 // recording is told of it. Driven by a simulated "real" clock.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -268,4 +269,27 @@ TEST(LoopTiming, AnInputThatWakesASleepingTimerHasTheDeadlineLookedAtOnceItActed
     r.real.set(ms(50));
     driver.fire();
     EXPECT_EQ(r.seen.log, (Log{"round@10 due 10", "q@10", "input2@45", "round@50 due 50", "q@50"}));
+}
+
+TEST(LoopTiming, AFailureThatEscapesAWakeUpLeavesTheDriverArming) {
+    Rig r;
+    r.app.scheduler().setErrorSink({});  // the failure reaches the platform's loop
+    tk::Timer f(r.app.scheduler(), "f");
+    f.setInterval(30);
+    f.setOnTimer([](tk::Object*) { throw std::runtime_error("handler failed"); });
+    HandDriver driver(r.loop);
+    driver.start();
+    r.real.set(ms(30));
+    EXPECT_THROW(driver.fire(), std::runtime_error);
+    // The failing timer is due again: its wake-up is armed.
+    EXPECT_EQ(driver.deadline(), ms(60));
+    // A timer started later wakes the loop sooner, as after any round.
+    f.setEnabled(false);
+    tk::Timer t(r.app.scheduler(), "t");
+    r.logTicks(t, 10);
+    EXPECT_EQ(driver.deadline(), ms(40));
+    r.real.set(ms(40));
+    driver.fire();
+    EXPECT_EQ(driver.deadline(), ms(50));
+    EXPECT_EQ(r.seen.log.back(), "t@40");
 }

@@ -4,6 +4,10 @@
 // Missions end to end on the simulated clock: starts, ends, results, M, effects.
 #include <gtest/gtest.h>
 
+#include <ostream>
+#include <string>
+#include <vector>
+
 #include "tools/replay/session.h"
 
 using namespace brisco2;
@@ -61,27 +65,73 @@ TEST(MissionStart, MissionOneFromTheFirstMenu) {
     EXPECT_FALSE(p.f.ck->enabled());  // a one-shot
 }
 
-TEST(MissionStart, EachMissionSetsItsTableAndOnlyItsOwnEndCheck) {
-    struct Row {
-        const char* key;
-        int width, barRight;
-        bool ca2, ca3;
-    };
-    const Row rows[] = {
-        {"1", 50, 266, false, false}, {"2", 50, 266, false, true},  {"3", 250, 466, false, false},
-        {"4", 100, 316, true, false}, {"5", 25, 231, false, false}, {"6", 25, 231, true, true},
-        {"7", 50, 256, false, false}, {"8", 50, 256, true, false},  {"9", 25, 231, false, false}};
-    for (int n = 0; n < 9; ++n) {
-        Play p(rows[n].key);
-        SCOPED_TRACE(rows[n].key);
-        EXPECT_EQ(p.f.c->width(), rows[n].width);
-        EXPECT_EQ(BarRight, rows[n].barRight);
-        EXPECT_EQ(p.f.ca2->enabled(), rows[n].ca2);
-        EXPECT_EQ(p.f.ca3->enabled(), rows[n].ca3);
-        EXPECT_EQ(p.f.l->caption(), "Level: " + std::to_string(n + 1));
-        tk::Timer* checks[] = {p.f.m1, p.f.m2, p.f.m3, p.f.m4, p.f.m5,
-                               p.f.m6, p.f.m7, p.f.m8, p.f.m9};
-        for (int i = 0; i < 9; ++i) EXPECT_EQ(checks[i]->enabled(), i == n);
+namespace {
+// What a mission's start sets for every mission, whatever was before it.
+struct Started {
+    std::string level;
+    int barLeft, barWidth, barRight, points, seconds;
+    bool ca2, ca3;
+    std::vector<bool> checks;  // m1..m9
+    bool operator==(const Started&) const = default;
+};
+void PrintTo(const Started& s, std::ostream* os) {
+    *os << s.level << ", bar " << s.barLeft << "+" << s.barWidth << " to " << s.barRight
+        << ", points " << s.points << ", " << s.seconds << " s, ca2 " << s.ca2 << ", ca3 " << s.ca3
+        << ", checks";
+    for (bool c : s.checks) *os << ' ' << c;
+}
+Started started(Play& p) {
+    TForm1& f = p.f;
+    std::vector<bool> checks;
+    for (tk::Timer* t : {f.m1, f.m2, f.m3, f.m4, f.m5, f.m6, f.m7, f.m8, f.m9})
+        checks.push_back(t->enabled());
+    return {f.l->caption(), f.c->left(),      f.c->width(),     BarRight, Points,
+            MissionSeconds, f.ca2->enabled(), f.ca3->enabled(), checks};
+}
+}  // namespace
+
+TEST(MissionStart, EachDigitStartsItsMissionTheSameWhicheverMissionCameBefore) {
+    for (int n = 1; n <= 9; ++n) {
+        const std::string digit = std::to_string(n);
+        SCOPED_TRACE("mission " + digit);
+        Started fresh;
+        {
+            Play p(digit.c_str());
+            fresh = started(p);
+        }
+        // The digit's own mission, and its end check alone.
+        EXPECT_EQ(fresh.level, "Level: " + digit);
+        for (int i = 0; i < 9; ++i) EXPECT_EQ(fresh.checks[std::size_t(i)], i == n - 1) << i;
+        EXPECT_EQ(fresh.barLeft, BarLeft);
+        EXPECT_GT(fresh.barWidth, 0);
+        EXPECT_GT(fresh.barRight, fresh.barLeft);
+        // Nothing of an earlier mission, played a while and left by the menu, is left.
+        for (int before = 1; before <= 9; ++before) {
+            if (before == n) continue;
+            SCOPED_TRACE("after mission " + std::to_string(before));
+            Play p(std::to_string(before).c_str());
+            p.g.advance(1'500);
+            p.g.key("M");
+            p.g.key(digit);
+            EXPECT_EQ(started(p), fresh);
+        }
+        // Nor of a state that no mission leaves: every part is the start's own.
+        Play p(digit.c_str());
+        p.g.key("M");
+        TForm1& f = p.f;
+        f.ca2->setEnabled(!fresh.ca2);
+        f.ca3->setEnabled(!fresh.ca3);
+        for (tk::Timer* t : {f.m1, f.m2, f.m3, f.m4, f.m5, f.m6, f.m7, f.m8, f.m9})
+            t->setEnabled(!t->enabled());
+        f.l->setCaption("Level: 0");
+        f.c->setLeft(7);
+        f.c->setWidth(3);
+        BarLeft = 7;
+        BarRight = 10;
+        Points = 77;
+        MissionSeconds = 77;
+        p.g.key(digit);
+        EXPECT_EQ(started(p), fresh);
     }
 }
 
@@ -328,17 +378,28 @@ TEST(Effects, TheTransfersEightDrawsFollowTheSeed) {
 }
 
 TEST(Effects, TheCycleRunsWithoutAnEffectMissionAndChangesNothing) {
-    Session g;
-    TForm1& f = g.form1();
-    g.runUntil(1499);
-    EXPECT_TRUE(f.tr1->enabled());
-    g.runUntil(1500);
-    EXPECT_TRUE(f.tr2->enabled());
-    EXPECT_EQ(f.act1->height(), 33);
-    g.runUntil(4000);
-    EXPECT_TRUE(f.tr1->enabled());
-    g.runUntil(5500);
-    EXPECT_TRUE(f.tr2->enabled());
+    for (const char* mission : {"1", "9"}) {
+        SCOPED_TRACE(mission);
+        Play p(mission);
+        p.hold();  // nothing but an effect could move or flatten the pictures now
+        auto pictures = [&p] {
+            std::vector<int> v;
+            for (tk::Widget* w : {p.f.act1, p.f.act1b, p.f.act2, p.f.act2b, p.f.act3, p.f.act3b})
+                v.insert(v.end(), {w->left(), w->top(), w->width(), w->height()});
+            return v;
+        };
+        p.at(2'490);
+        const auto before = pictures();
+        ASSERT_TRUE(p.f.tr1->enabled());
+        p.at(2'500);  // tr1 ticks at 5500 ms
+        EXPECT_FALSE(p.f.tr1->enabled());
+        EXPECT_TRUE(p.f.tr2->enabled());
+        EXPECT_EQ(pictures(), before);
+        p.at(5'000);  // tr2 ticks at 8000 ms
+        EXPECT_TRUE(p.f.tr1->enabled());
+        EXPECT_FALSE(p.f.tr2->enabled());
+        EXPECT_EQ(pictures(), before);
+    }
 }
 
 TEST(Effects, ANegativeOrZeroBoundComesFromATinyClientArea) {

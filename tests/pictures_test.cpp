@@ -52,7 +52,8 @@ bool rowsEqual(const Picture& a, const Picture& b, int top, int bottom) {
     return true;
 }
 
-TEST(BuiltinPictures, EveryNameParsesAndMatchesItsSource) {
+TEST(BuiltinPictures, EveryNameGivesItsOwnPictureParsedOnce) {
+    std::vector<const Picture*> seen;
     for (const char* name : kAllNames) {
         SCOPED_TRACE(name);
         const Picture* p = forms::picture(name);
@@ -60,9 +61,10 @@ TEST(BuiltinPictures, EveryNameParsesAndMatchesItsSource) {
         EXPECT_EQ(p, forms::picture(name));  // parsed once, kept
         EXPECT_EQ(p->width(), 32);
         EXPECT_EQ(p->height(), 32);
-        const auto src = forms::xpmSource(name);
-        ASSERT_FALSE(src.empty());
-        EXPECT_EQ(Picture::fromXpm(src.data(), src.size()), *p);
+        EXPECT_FALSE(forms::xpmSource(name).empty());
+        // No two names share their art: a name given another's picture shows here.
+        for (const Picture* other : seen) EXPECT_FALSE(*p == *other);
+        seen.push_back(p);
     }
 }
 

@@ -79,7 +79,7 @@ struct RealWindows : ::testing::Test {
     QApplication& qapp = qt_support::application();
     tk::qt::QtTextMetrics metrics;
     brisco2::Session g{brisco2::Session::Options{
-        .seed = 0, .media = nullptr, .metrics = &metrics, .quietTicks = {}}};
+        .seed = 0, .media = nullptr, .metrics = &metrics, .quietTicks = tk::QuietTicks::Run}};
     tk::qt::QtWindowHost host1{g.window1()};
     tk::qt::QtWindowHost host2{g.window2()};
     int inputs = 0;

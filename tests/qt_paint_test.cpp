@@ -39,7 +39,7 @@ struct Painted : ::testing::Test {
     QApplication& qapp = qt_support::application();
     tk::qt::QtTextMetrics metrics;
     brisco2::Session g{brisco2::Session::Options{
-        .seed = 0, .media = nullptr, .metrics = &metrics, .quietTicks = {}}};
+        .seed = 0, .media = nullptr, .metrics = &metrics, .quietTicks = tk::QuietTicks::Run}};
     brisco2::TForm1& f = g.form1();
     tk::qt::TreePainter painter;
 

@@ -6,7 +6,7 @@
 // replay script runs here three ways on the simulated clock: every tick delivered; every
 // tick delivered while each tick expected to change nothing is checked against a dump
 // of the whole state before and after it; and with those ticks skipped. The dumps of
-// all three must agree. Every other session of this test program checks too.
+// all three must agree.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,13 +22,6 @@
 namespace {
 
 using brisco2::Session;
-
-// Every session of these tests, the scenarios' too, checks each tick that a real loop
-// would skip.
-const bool checkingEverySession = [] {
-    Session::setQuietTicks(tk::QuietTicks::Check);
-    return true;
-}();
 
 using replay_test::replaysDir;
 

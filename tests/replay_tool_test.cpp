@@ -5,6 +5,8 @@
 // seen through the dumps of the scripts in tests/replays.
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -115,6 +117,75 @@ TEST(ReplayTool, ValidScriptsRunAndPrintOneLinePerDump) {
     auto empty = runScriptText("");
     EXPECT_EQ(empty.status, 0);
     EXPECT_EQ(empty.out, "");
+}
+
+namespace {
+// Runs the replay tool with `args` and `script` on standard input, its standard output
+// on the descriptor `out`, standard error kept.
+replay_test::RunResult runReplayInto(const std::vector<std::string>& args,
+                                     const std::string& script, int out) {
+    TempDir io;
+    const auto in = io.write("stdin", script);
+    const auto err = io.path() / "stderr";
+    std::vector<std::string> words = replay_test::replayCommand();
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid < 0) throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        const int fi = ::open(in.c_str(), O_RDONLY);
+        const int fe = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fi < 0 || fe < 0 || ::dup2(fi, 0) < 0 || ::dup2(out, 1) < 0 || ::dup2(fe, 2) < 0)
+            ::_exit(127);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int wstatus = 0;
+    while (::waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+    }
+    replay_test::RunResult r;
+    r.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    r.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+    r.err = replay_test::readFile(err);
+    return r;
+}
+
+// Enough dumps to fill any output buffer many times over.
+std::string manyDumps() {
+    std::string script;
+    for (int t = 0; t < 2000; ++t) script += std::to_string(t) + " dump\n";
+    return script;
+}
+
+// Lost dumps are a failure: an exit status that says so, and the reason on standard
+// error, never a death by signal that leaves no word.
+void expectOutputFailure(const replay_test::RunResult& r, const std::string& reason) {
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.status, 127) << "the tool did not start";
+    EXPECT_NE(r.err.find("standard output"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(reason), std::string::npos) << r.err;
+}
+}  // namespace
+
+TEST(ReplayTool, OutputThatCannotBeWrittenFailsTheRun) {
+    // A full device: one small dump, many of them, and the help.
+    const int full = ::open("/dev/full", O_WRONLY);
+    ASSERT_GE(full, 0) << std::strerror(errno);
+    expectOutputFailure(runReplayInto({"-"}, "0 dump\n", full), std::strerror(ENOSPC));
+    expectOutputFailure(runReplayInto({"-"}, manyDumps(), full), std::strerror(ENOSPC));
+    expectOutputFailure(runReplayInto({"--help"}, "", full), std::strerror(ENOSPC));
+    ::close(full);
+
+    // A reader that went away: the pipe's read end is closed before the tool writes.
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    ::close(pipeFds[0]);
+    expectOutputFailure(runReplayInto({"-"}, manyDumps(), pipeFds[1]), std::strerror(EPIPE));
+    expectOutputFailure(runReplayInto({}, "0 dump\n", pipeFds[1]), std::strerror(EPIPE));
+    ::close(pipeFds[1]);
 }
 
 TEST(ReplayScenario, TitleScreenBorderSecondWindowAndTitleEnd) {

@@ -264,3 +264,70 @@ TEST(TimerRules, AFailureInAHandlerIsReportedAndTheTimerTicksOnAtItsPeriod) {
     EXPECT_EQ(a.interval(), 30u);
 }
 }  // namespace
+
+namespace {
+// What the handlers below see, kept outside them: a destroyed closure must not be read
+// to find out that it was destroyed.
+std::weak_ptr<int> failedCapture;
+std::unique_ptr<tk::Timer> selfDestroying;
+std::vector<std::string> selfDestroyingLog;
+
+TEST(TimerRules, AFailureThatEscapesTheRoundLeavesNoHandlerMarkedRunning) {
+    Rig r;  // no error sink: the failure propagates
+    static tk::Timer* a;
+    tk::Timer timer(r.sched, "a");
+    a = &timer;
+    a->setInterval(10);
+    auto token = std::make_shared<int>(0);
+    failedCapture = token;
+    a->setOnTimer([token = std::move(token)](tk::Object*) { throw tk::Error("device failed"); });
+    r.clock.set(10 * tk::kMillisecond);
+    EXPECT_THROW(r.sched.runDue(), tk::Error);
+    // Replaced between rounds, the old handler is let go at once: nothing is running.
+    a->setOnTimer([](tk::Object*) {});
+    EXPECT_TRUE(failedCapture.expired());
+    // A handler that replaces itself in a later round is still kept alive while it runs.
+    token = std::make_shared<int>(1);
+    failedCapture = token;
+    selfDestroyingLog.clear();
+    a->setOnTimer([token = std::move(token)](tk::Object*) {
+        a->setOnTimer([](tk::Object*) { selfDestroyingLog.push_back("replaced"); });
+        selfDestroyingLog.push_back(failedCapture.expired() ? "destroyed" : "alive");
+    });
+    r.runUntil(30);
+    EXPECT_EQ(selfDestroyingLog, (Log{"alive", "replaced"}));
+}
+
+TEST(TimerRules, ATimerDestroyedByItsOwnHandlerFinishesTheCall) {
+    Rig r;
+    selfDestroying = std::make_unique<tk::Timer>(r.sched, "a");
+    tk::Timer b(r.sched, "b");
+    r.make(b, 10);
+    selfDestroying->setInterval(10);
+    auto token = std::make_shared<int>(0);
+    failedCapture = token;
+    selfDestroyingLog.clear();
+    selfDestroying->setOnTimer([token = std::move(token)](tk::Object*) {
+        selfDestroying.reset();
+        selfDestroyingLog.push_back(failedCapture.expired() ? "destroyed" : "alive");
+    });
+    r.runUntil(20);
+    EXPECT_EQ(selfDestroyingLog, (Log{"alive"}));
+    EXPECT_TRUE(failedCapture.expired());     // let go once it returned
+    EXPECT_EQ(r.log, (Log{"b@10", "b@20"}));  // the rest of the round and the next ran
+    // The same when the failure escapes the round.
+    selfDestroying = std::make_unique<tk::Timer>(r.sched, "c");
+    selfDestroying->setInterval(10);
+    token = std::make_shared<int>(1);
+    failedCapture = token;
+    selfDestroying->setOnTimer([token = std::move(token)](tk::Object*) {
+        selfDestroying.reset();
+        selfDestroyingLog.push_back(failedCapture.expired() ? "destroyed" : "alive");
+        throw tk::Error("gone");
+    });
+    r.clock.set(30 * tk::kMillisecond);
+    EXPECT_THROW(r.sched.runDue(), tk::Error);
+    EXPECT_EQ(selfDestroyingLog, (Log{"alive", "alive"}));
+    EXPECT_TRUE(failedCapture.expired());
+}
+}  // namespace

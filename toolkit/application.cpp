@@ -23,6 +23,10 @@ void Application::addWindow(Window& w) {
     windows_.push_back(&w);
 }
 
+void Application::removeWindow(Window& w) {
+    std::erase(windows_, &w);
+}
+
 void Application::inputArrives(Input in) {
     in.nested = inputDepth_ > 0 || scheduler_.delivering();
     if (inputObserver_) inputObserver_->input(in);

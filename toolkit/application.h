@@ -75,7 +75,9 @@ class Application {
     const TextMetrics& metrics() const { return metrics_; }
     const std::string& title() const { return title_; }
 
+    // Windows add themselves as they are made and remove themselves as they go.
     void addWindow(Window& w);
+    void removeWindow(Window& w);
     Window* mainWindow() const { return windows_.empty() ? nullptr : windows_.front(); }
     const std::vector<Window*>& windows() const { return windows_; }
 

@@ -106,10 +106,19 @@ void WakeDriver::woke() {
     if (!started_) return;
     ++wakeups_;
     deadline_.reset();
-    // What the handlers arm is looked at once, after the round.
-    inRound_ = true;
-    loop_.wake();
-    inRound_ = false;
+    // What the handlers arm is looked at once, after the round, however it ended: a
+    // failure that escapes it must not leave every timer without a wake-up.
+    try {
+        struct InRound {
+            bool& flag;
+            explicit InRound(bool& f) : flag(f) { flag = true; }
+            ~InRound() { flag = false; }
+        } inRound(inRound_);
+        loop_.wake();
+    } catch (...) {
+        rearm();
+        throw;
+    }
     rearm();
 }
 

@@ -17,6 +17,9 @@ Timer::Timer(Scheduler& scheduler, std::string name)
 }
 
 Timer::~Timer() {
+    // Destroyed by its own handler: the closure still runs and must outlive the timer.
+    if (scheduler_.running_ == this)
+        scheduler_.orphaned_ = std::move(retired_ ? retired_ : handler_);
     scheduler_.remove(*this);
 }
 
@@ -194,7 +197,18 @@ int Scheduler::deliver(Nanos now) {
         if (tickObserver_) tickObserver_(*t, due, late);
         ++ran;
         ++delivered_;
-        running_ = t;
+        // The handler is marked running until it returns or fails; then the closures it
+        // replaced or orphaned are let go.
+        struct Running {
+            Scheduler& s;
+            Timer* t;
+            Running(Scheduler& sched, Timer* timer) : s(sched), t(timer) { s.running_ = t; }
+            ~Running() {
+                if (s.running_ == t) t->retired_ = nullptr;  // still alive
+                s.running_ = nullptr;
+                s.orphaned_ = nullptr;
+            }
+        } running(*this, t);
         const std::uint64_t changes = kWatching ? stateChanges() : 0;
         bool failed = false;
         if (errorSink_) {
@@ -207,12 +221,7 @@ int Scheduler::deliver(Nanos now) {
         } else {
             t->handler_(t);
         }
-        if (running_ == t) {  // still alive
-            // Drop a replaced handler.
-            if (t->retired_) t->retired_ = nullptr;
-            if (kWatching) ticked(*t, changes, failed, check);
-        }
-        running_ = nullptr;
+        if (kWatching && running_ == t) ticked(*t, changes, failed, check);  // still alive
     }
     delivering.completed = true;
     round_.clear();

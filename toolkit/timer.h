@@ -197,6 +197,7 @@ class Scheduler {
     std::function<void(Nanos)> wake_;
     TickObserver tickObserver_;
     Timer* running_ = nullptr;  // the timer whose handler runs now
+    Handler orphaned_;          // the running handler of a timer that it destroyed
     bool delivering_ = false;
     std::size_t capacity_ = 0;
     std::uint64_t delivered_ = 0;

@@ -35,6 +35,10 @@ Window::Window(std::string name, Application& app)
     app_.addWindow(*this);
 }
 
+Window::~Window() {
+    app_.removeWindow(*this);
+}
+
 void Window::setBorder(BorderStyle b) {
     if (b == border_) return;
     border_ = b;

@@ -42,7 +42,10 @@ class WindowHost {
 // its outer size.
 class Window : public Widget {
   public:
+    // A window is one of the application's from its construction to its destruction,
+    // a construction that fails included.
     Window(std::string name, Application& app);
+    ~Window() override;
 
     Application& app() const { return app_; }
 

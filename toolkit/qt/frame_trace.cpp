@@ -6,19 +6,33 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <set>
+#include <string>
 
 namespace tk::qt {
 
-std::unique_ptr<FrameTrace> FrameTrace::fromEnvironment() {
+std::shared_ptr<FrameTrace> FrameTrace::fromEnvironment() {
     const char* path = std::getenv("BRISCO2_FRAME_TRACE");
     if (!path || !*path) return nullptr;
-    std::FILE* file = std::fopen(path, "w");
+    static std::mutex lock;
+    static std::weak_ptr<FrameTrace> shared;
+    static std::string sharedPath;
+    static std::set<std::string> begun;  // the traces this program has started
+    const std::lock_guard<std::mutex> hold(lock);
+    if (auto trace = shared.lock(); trace && sharedPath == path) return trace;
+    // A trace begun earlier in this program, its windows gone since, goes on.
+    std::FILE* file = std::fopen(path, begun.count(path) ? "a" : "w");
     if (!file) {
         // A measurement aid: the game plays on without it, and says why.
         std::perror(path);
         return nullptr;
     }
-    return std::make_unique<FrameTrace>(file);
+    begun.insert(path);
+    auto trace = std::make_shared<FrameTrace>(file);
+    shared = trace;
+    sharedPath = path;
+    return trace;
 }
 
 FrameTrace::~FrameTrace() {

@@ -14,11 +14,14 @@ namespace tk::qt {
 // clock in nanoseconds, one event a line:
 //   frame T        a frame reached the window system at T
 //   key K T        a key taken at K changed what shows; the frame at T shows it
-// For measuring input latency and frame pacing from outside; off by default.
+// For measuring input latency and frame pacing from outside; off by default. Every
+// window of the program writes to the one file, opened once: lines of one window
+// never overwrite another's.
 class FrameTrace {
   public:
-    // The trace the environment asks for, or null.
-    static std::unique_ptr<FrameTrace> fromEnvironment();
+    // The trace the environment asks for, shared with the program's other windows, or
+    // null.
+    static std::shared_ptr<FrameTrace> fromEnvironment();
     explicit FrameTrace(std::FILE* file) : file_(file) {}
     ~FrameTrace();
     FrameTrace(const FrameTrace&) = delete;

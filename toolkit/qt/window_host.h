@@ -148,8 +148,8 @@ class QtWindowHost : public QObject, public WindowHost {
     qint64 framePeriodNs_ = kFrameNs;
     qint64 lastFrameNs_ = 0;  // on the monotonic clock; 0 before the first frame
     std::uint64_t paints_ = 0;
-    std::unique_ptr<FrameTrace> trace_;
-    std::vector<qint64> keysShown_;  // when keys that changed the content were taken
+    std::shared_ptr<FrameTrace> trace_;  // shared with the program's other windows
+    std::vector<qint64> keysShown_;      // when keys that changed the content were taken
 };
 
 }  // namespace tk::qt

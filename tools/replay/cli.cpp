@@ -3,6 +3,8 @@
 
 #include "tools/replay/cli.h"
 
+#include <signal.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +19,29 @@ namespace brisco2::replay {
 namespace {
 
 constexpr const char* kUsageLine = "usage: brisco2-replay [SCRIPT] | --verify RECORDING";
+// Standard output could not take what was written: the dumps are lost.
+constexpr int kOutputFailed = 3;
+
+// Thrown from the dump callback once standard output has failed: nothing after it
+// could be read, so the run stops there.
+struct OutputFailed {
+    int error;
+};
+
+// Writing to standard output failed (a full disk, a reader that went away): says so
+// on standard error and gives the exit status.
+int outputFailed(int error) {
+    std::fprintf(stderr, "brisco2-replay: cannot write standard output: %s\n",
+                 std::strerror(error != 0 ? error : EIO));
+    return kOutputFailed;
+}
+
+// Everything printed reaches standard output, or the run fails: `status` when it did.
+int finishOutput(int status) {
+    errno = 0;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return outputFailed(errno);
+    return status;
+}
 
 void printHelp() {
     std::printf(
@@ -46,7 +71,8 @@ void printHelp() {
         "At time T every tick due at or before T comes first, then the command.\n"
         "\n"
         "Exit status: 0 after the script ran; 2 when it cannot be read or is malformed\n"
-        "(nothing runs, one line 'SCRIPT:LINE: message' on standard error).\n"
+        "(nothing runs, one line 'SCRIPT:LINE: message' on standard error); 3 when standard\n"
+        "output cannot be written (the reason on standard error).\n"
         "\n"
         "--verify RECORDING: replays a recording of brisco2 --record and compares its last\n"
         "dump with RECORDING.final.json, the state the real session closed in, field by\n"
@@ -120,6 +146,9 @@ int verify(const std::string& script, const std::string& lastDump) {
 }  // namespace
 
 int replayMain(int argc, char** argv, const Platform& platform) {
+    // A reader that went away is a write error like any other, reported, not a silent
+    // death by signal.
+    ::signal(SIGPIPE, SIG_IGN);
     const char* pathArg = nullptr;
     bool optionsDone = false;
     bool verifying = false;
@@ -129,7 +158,7 @@ int replayMain(int argc, char** argv, const Platform& platform) {
             optionsDone = true;
         } else if (!optionsDone && (arg == "-h" || arg == "--help")) {
             printHelp();
-            return 0;
+            return finishOutput(0);
         } else if (!optionsDone && arg == "--verify") {
             verifying = true;
         } else if (!optionsDone && arg.size() > 1 && arg[0] == '-') {
@@ -163,17 +192,21 @@ int replayMain(int argc, char** argv, const Platform& platform) {
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     std::string lastDump;
-    runScript(script, session, [&](const std::string& line) {
-        if (verifying) {
-            lastDump = line;
-            return;
-        }
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-    });
-    const int status = verifying ? verify(path, lastDump) : 0;
-    std::fflush(stdout);
-    return status;
+    try {
+        runScript(script, session, [&](const std::string& line) {
+            if (verifying) {
+                lastDump = line;
+                return;
+            }
+            errno = 0;
+            if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() ||
+                std::fputc('\n', stdout) == EOF)
+                throw OutputFailed{errno};
+        });
+    } catch (const OutputFailed& e) {
+        return outputFailed(e.error);
+    }
+    return finishOutput(verifying ? verify(path, lastDump) : 0);
 }
 
 }  // namespace brisco2::replay

@@ -10,14 +10,6 @@
 
 namespace brisco2 {
 
-namespace {
-tk::QuietTicks sessionsQuietTicks = tk::QuietTicks::Run;
-}
-
-void Session::setQuietTicks(tk::QuietTicks mode) {
-    sessionsQuietTicks = mode;
-}
-
 Session::Session(Options o) {
     const tk::TextMetrics& metrics = o.metrics ? *o.metrics : fixedMetrics_;
     app_ = std::make_unique<tk::Application>(clock_, metrics, "brisco2");
@@ -28,7 +20,7 @@ Session::Session(Options o) {
     window1().setHost(&host_);
     window2().setHost(&host_);
     tk::Scheduler& scheduler = app_->scheduler();
-    const tk::QuietTicks quiet = o.quietTicks.value_or(sessionsQuietTicks);
+    const tk::QuietTicks quiet = o.quietTicks;
     scheduler.setQuietTicks(quiet);
     if (quiet == tk::QuietTicks::Check)
         scheduler.setQuietCheck(

@@ -21,10 +21,15 @@ class Session {
         std::uint32_t seed = 0;                    // in place of the calendar time
         MediaFactory media;                        // null: the media player has no device
         const tk::TextMetrics* metrics = nullptr;  // null: fixed metrics
-        std::optional<tk::QuietTicks> quietTicks;  // null: as set by setQuietTicks()
+        // What the session does with a tick that is expected to change nothing: run it
+        // as any other; skip it, as a real loop does; or run it and compare dumps of the
+        // whole state before and after it, throwing std::logic_error from the round
+        // should it have changed anything (tests).
+        tk::QuietTicks quietTicks = tk::QuietTicks::Run;
     };
     explicit Session(Options options);
-    explicit Session(std::uint32_t seed = 0) : Session(Options{seed, nullptr, nullptr, {}}) {}
+    explicit Session(std::uint32_t seed = 0)
+        : Session(Options{seed, nullptr, nullptr, tk::QuietTicks::Run}) {}
     ~Session();
 
     // Delivers every tick due at or before t (ms), in time order, then stands at t.
@@ -49,12 +54,6 @@ class Session {
     Game& game() { return *game_; }
     // The screen both windows are on: its window manager's frame can be set.
     tk::HeadlessHost& host() { return host_; }
-
-    // How sessions made from now on treat a tick that is expected to change nothing
-    // (tk::QuietTicks): run it as any other, the default; skip it, as a real loop does;
-    // or run it and compare dumps of the whole state before and after it, throwing
-    // std::logic_error from the round should it have changed anything. Tests check.
-    static void setQuietTicks(tk::QuietTicks mode);
 
   private:
     tk::SimClock clock_;
