@@ -418,7 +418,7 @@ const scenarios = {
 
     await page.click('#desktop .window:nth-child(1) button.min');
     await waitFor('the window to go', async () => await clientOf(page, 0) === null, 10000);
-    const task = await page.$('#taskbar button:not([hidden])');
+    const task = await page.$('#taskbar button.task:not([hidden])');
     check(task !== null, 'no task button for the minimised window');
     await browser.shot(page, 'minimised');
     await task.click();
