@@ -153,8 +153,9 @@ std::vector<Action> aSession(RealSession& s) {
     return a;
 }
 
-// The recording replayed on the simulated session: its last dump.
-std::string replayed(const std::string& text) {
+// The recording replayed on the simulated session: its last dump; `parted` counts the
+// digests along the way that the replay did not reach, `checks` all of them.
+std::string replayed(const std::string& text, int* checks = nullptr, int* parted = nullptr) {
     replay::Script script;
     std::string error;
     EXPECT_TRUE(replay::parseScript(text, "recording", script, error)) << error;
@@ -163,7 +164,12 @@ std::string replayed(const std::string& text) {
     o.media = replay::recordedMusic(script, nullptr);
     Session session(std::move(o));
     std::string last;
-    replay::runScript(script, session, [&](const std::string& d) { last = d + "\n"; });
+    replay::runScript(
+        script, session, [&](const std::string& d) { last = d + "\n"; },
+        [&](const replay::Command& c, const std::string& digest) {
+            if (checks) ++*checks;
+            if (parted && digest != c.text) ++*parted;
+        });
     return last;
 }
 
@@ -188,11 +194,16 @@ TEST(Recorder, ASessionOnALateRealLoopReplaysToTheStateItClosedIn) {
             script = s.script;
             final = s.final;
         }
-        EXPECT_EQ(replayed(script), final);
+        int checks = 0, parted = 0;
+        EXPECT_EQ(replayed(script, &checks, &parted), final);
+        EXPECT_GE(checks, 17);
+        EXPECT_EQ(parted, 0) << "of " << checks << " digests";
         // The late rounds and the frame are what made the difference: without either
         // the replay goes its own way.
         EXPECT_NE(script.find(" late "), std::string::npos);
-        EXPECT_NE(replayed(without(script, "late")), final);
+        parted = 0;
+        EXPECT_NE(replayed(without(script, "late"), nullptr, &parted), final);
+        EXPECT_GT(parted, 0);
         EXPECT_NE(script.find(" frame 1 20 1 4\n"), std::string::npos);
         EXPECT_NE(replayed(without(script, "frame")), final);
         // A line per input and per late round, no more: some 17 s with every third
