@@ -153,8 +153,9 @@ std::vector<Action> aSession(RealSession& s) {
     return a;
 }
 
-// The recording replayed on the simulated session: its last dump.
-std::string replayed(const std::string& text) {
+// The recording replayed on the simulated session: its last dump; `parted` counts the
+// digests along the way that the replay did not reach, `checks` all of them.
+std::string replayed(const std::string& text, int* checks = nullptr, int* parted = nullptr) {
     replay::Script script;
     std::string error;
     EXPECT_TRUE(replay::parseScript(text, "recording", script, error)) << error;
@@ -163,7 +164,12 @@ std::string replayed(const std::string& text) {
     o.media = replay::recordedMusic(script, nullptr);
     Session session(std::move(o));
     std::string last;
-    replay::runScript(script, session, [&](const std::string& d) { last = d + "\n"; });
+    replay::runScript(
+        script, session, [&](const std::string& d) { last = d + "\n"; },
+        [&](const replay::Command& c, const std::string& digest) {
+            if (checks) ++*checks;
+            if (parted && digest != c.text) ++*parted;
+        });
     return last;
 }
 
@@ -188,11 +194,16 @@ TEST(Recorder, ASessionOnALateRealLoopReplaysToTheStateItClosedIn) {
             script = s.script;
             final = s.final;
         }
-        EXPECT_EQ(replayed(script), final);
+        int checks = 0, parted = 0;
+        EXPECT_EQ(replayed(script, &checks, &parted), final);
+        EXPECT_GE(checks, 17);
+        EXPECT_EQ(parted, 0) << "of " << checks << " digests";
         // The late rounds and the frame are what made the difference: without either
         // the replay goes its own way.
         EXPECT_NE(script.find(" late "), std::string::npos);
-        EXPECT_NE(replayed(without(script, "late")), final);
+        parted = 0;
+        EXPECT_NE(replayed(without(script, "late"), nullptr, &parted), final);
+        EXPECT_GT(parted, 0);
         EXPECT_NE(script.find(" frame 1 20 1 4\n"), std::string::npos);
         EXPECT_NE(replayed(without(script, "frame")), final);
         // A line per input and per late round, no more: some 17 s with every third
@@ -264,4 +275,78 @@ TEST(Recorder, FilesAndWhatHappensWhenTheyCannotBeWritten) {
     EXPECT_EQ(writes, 3);
     ASSERT_TRUE(failing.failure());
     EXPECT_EQ(*failing.failure(), "cannot write x: No space left on device");
+}
+
+namespace {
+
+// `text` with one bar key more, beside the first key at or after `fromMs`, at its time;
+// that time, or -1 when there is no such key.
+std::int64_t withAnotherKey(std::string& text, std::int64_t fromMs) {
+    std::string out;
+    std::int64_t at = -1;
+    for (const std::string& l : replay_test::lines(text)) {
+        out += l + "\n";
+        if (at < 0 && l.find(" key ") != std::string::npos && std::stoll(l) >= fromMs) {
+            at = std::stoll(l);
+            out += std::to_string(at) + " key D\n";
+        }
+    }
+    text = out;
+    return at;
+}
+
+}  // namespace
+
+TEST(Recorder, ARecordingSaysInWhichSecondItsReplayParts) {
+    RealSession s(1);
+    s.play(aSession(s));
+    ASSERT_TRUE(s.recorder.finished());
+    // A digest in every second the session lived through, each at the time of an event.
+    const auto l = replay_test::lines(s.script);
+    std::vector<std::int64_t> checks;
+    for (const std::string& line : l)
+        if (line.find(" check ") != std::string::npos) checks.push_back(std::stoll(line));
+    ASSERT_GE(checks.size(), 17u) << s.script;
+    for (std::size_t i = 1; i < checks.size(); ++i)
+        EXPECT_GT(checks[i] / 1000, checks[i - 1] / 1000) << "one a second at most";
+
+    replay_test::TempDir dir;
+    const auto path = dir.write("s.replay", s.script);
+    dir.write("s.replay.final.json", s.final);
+    auto r = replay_test::runReplay({"--verify", path.string()}, "", dir.path());
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(r.out, path.string() + ": replays to the recorded state at 17700 ms\n");
+    // Without --verify the digests are passed over: the dumps are all there is.
+    r = replay_test::runReplay({path.string()}, "", dir.path());
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(replay_test::lines(r.out).size(), 1u);
+
+    // One bar key more after 6 s: the first digest after it no longer matches.
+    std::string altered = s.script;
+    const std::int64_t keyMs = withAnotherKey(altered, 6000);
+    ASSERT_GE(keyMs, 6000);
+    int line = 0, expectedLine = 0;
+    std::int64_t expectedMs = 0;
+    for (const std::string& text : replay_test::lines(altered)) {
+        ++line;
+        if (text.find(" check ") != std::string::npos && std::stoll(text) >= keyMs) {
+            expectedLine = line;
+            expectedMs = std::stoll(text);
+            break;
+        }
+    }
+    ASSERT_GT(expectedLine, 0);
+    dir.write("s.replay", altered);
+    r = replay_test::runReplay({"--verify", path.string()}, "", dir.path());
+    EXPECT_EQ(r.status, 1);
+    const auto out = replay_test::lines(r.out);
+    ASSERT_FALSE(out.empty()) << r.err;
+    const std::string parted = path.string() + ":" + std::to_string(expectedLine) +
+                               ": the replay parts from the recording in second " +
+                               std::to_string(expectedMs / 1000) + ": the state at " +
+                               std::to_string(expectedMs) + " ms has digest ";
+    EXPECT_EQ(out[0].rfind(parted, 0), 0u) << out[0] << "\nexpected: " << parted;
+    // A replay that parted may still come back to the recorded final state (this one
+    // does): the verdict fails all the same.
+    EXPECT_GE(out.size(), 2u) << r.out;
 }

@@ -110,8 +110,9 @@ TEST(ReplayScript, ReadsWhatARecordingAdds) {
         "3010 restore form2\n"
         "3010 dismiss 2\n"
         "3011 late 3010\n"  // due at the previous command's time
-        "3011 dismiss\n");
-    ASSERT_EQ(s.commands.size(), 12u);
+        "3011 dismiss\n"
+        "3011 check 0123456789ABCdef\n");
+    ASSERT_EQ(s.commands.size(), 13u);
     EXPECT_EQ(s.commands[0].op, Op::Frame);
     EXPECT_EQ(s.commands[0].frame, (tk::FrameExtents{1, 20, 1, 4}));
     EXPECT_EQ(s.commands[1].op, Op::Late);
@@ -132,6 +133,8 @@ TEST(ReplayScript, ReadsWhatARecordingAdds) {
     EXPECT_EQ(s.commands[9].reportId, 2);
     EXPECT_EQ(s.commands[10].dueMs, 3010);
     EXPECT_EQ(s.commands[11].reportId, 0);  // the oldest open one
+    EXPECT_EQ(s.commands[12].op, Op::Check);
+    EXPECT_EQ(s.commands[12].text, "0123456789abcdef");
 }
 
 TEST(ReplayScript, BadRecordingCommands) {
@@ -152,6 +155,11 @@ TEST(ReplayScript, BadRecordingCommands) {
                              "20 music fail 50%",
                              "20 music fail %zz",
                              "20 music fail %4",
+                             "20 check",
+                             "20 check 0123456789abcde",
+                             "20 check 0123456789abcdef0",
+                             "20 check 0123456789abcdeg",
+                             "20 check 0123456789abcdef 1",
                              "20 dismiss 0",
                              "20 dismiss -1",
                              "20 dismiss 2147483648",

@@ -109,9 +109,13 @@ void Scheduler::ticked(Timer& t, std::uint64_t changes, bool failed, bool checke
 std::optional<Nanos> Scheduler::catchUp(Nanos now) {
     if (quiet_ != QuietTicks::Skip) return nextDue();
     // Until the first tick of an awake timer nothing changes: a sleeping timer's ticks
-    // before it are the ones that would have changed nothing.
+    // before it are the ones that would have changed nothing. With such a tick due by now,
+    // the sleeping ones due at its time stay to run in its round, in creation order.
+    // Without one, every sleeping tick due by now is one the replay runs, to no effect,
+    // before anything else happens at now, an input above all: the first one left is
+    // after now.
     const auto awake = scanEarliestAwake();
-    const Nanos until = awake ? std::min(now, *awake) : now;
+    const Nanos until = awake && *awake <= now ? *awake : now + 1;
     for (Timer* t : armed_) {
         if (t->due_ >= until || !sleeping(*t)) continue;
         const Nanos p = t->period();

@@ -129,7 +129,8 @@ class Scheduler {
         return quiet_ != QuietTicks::Run && t.quietAt_ == stateChanges();
     }
     // Skipping quiet ticks: moves every sleeping timer that fell behind to its first due
-    // time at or after now, as if it had ticked all along to no effect. Anything that
+    // time after now, as if it had ticked all along to no effect, now included, as the
+    // replay runs the ticks due at a command's time before the command. Anything that
     // may change the state outside a round calls it first, so that the timers wake from
     // their proper phase.
     void catchUp() { catchUp(now()); }

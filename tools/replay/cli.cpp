@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "tools/replay/compare.h"
@@ -66,6 +67,8 @@ void printHelp() {
         "                      (%d..%d each side)\n"
         "  T music ok | T music fail [TEXT]   the answer to the next open of the music,\n"
         "                      in order; TEXT with %%XX for blanks, '#', '%%' and non-ASCII\n"
+        "  T check DIGEST      once a second: the digest (16 hex digits) of the state the\n"
+        "                      last event left, at T; --verify compares, others skip it\n"
         "KEY: [shift+][ctrl+][alt+]NAME; NAME (any case) is A..Z, 0..9, NUM0..NUM9, F1..F12,\n"
         "SPACE, ENTER, ESC, LEFT, RIGHT, UP, DOWN or VK:N (N 0..255).\n"
         "At time T every tick due at or before T comes first, then the command.\n"
@@ -74,12 +77,13 @@ void printHelp() {
         "(nothing runs, one line 'SCRIPT:LINE: message' on standard error); 3 when standard\n"
         "output cannot be written (the reason on standard error).\n"
         "\n"
-        "--verify RECORDING: replays a recording of brisco2 --record and compares its last\n"
-        "dump with RECORDING.final.json, the state the real session closed in, field by\n"
-        "field. Left out: the sizes of captioned widgets (fonts), media.playing (the sound\n"
-        "device) and the texts of reports. Prints the verdict and every field that\n"
-        "differs; exit status 0 when none does, 1 when some do, 2 when either file cannot\n"
-        "be read.\n",
+        "--verify RECORDING: replays a recording of brisco2 --record, compares the state at\n"
+        "each 'check' with its digest and reports the first second where they part\n"
+        "(RECORDING:LINE: ...), then compares the last dump with RECORDING.final.json, the\n"
+        "state the real session closed in, field by field. Left out of both: the sizes of\n"
+        "captioned widgets (fonts), media.playing (the sound device) and the texts of\n"
+        "reports. Prints the verdict and every field that differs; exit status 0 when\n"
+        "nothing does, 1 when something does, 2 when either file cannot be read.\n",
         kUsageLine, static_cast<long long>(kMaxTimeMs), kMinWindowSize, kMaxWindowSize, 0,
         kMaxFrame);
 }
@@ -115,8 +119,17 @@ bool readFinal(const std::string& path, Json& out, std::string& error) {
     return true;
 }
 
-// --verify: the last dump against the recorded final state. Returns the exit status.
-int verify(const std::string& script, const std::string& lastDump) {
+// The first `check` of a recording whose digest the replay did not reach.
+struct Parted {
+    std::int64_t ms = 0;
+    int line = 0;
+    std::string expected, actual;
+};
+
+// --verify: the digests along the way, then the last dump against the recorded final
+// state. Returns the exit status.
+int verify(const std::string& script, const std::string& lastDump,
+           const std::optional<Parted>& parted) {
     const std::string finalPath = script + ".final.json";
     Json expected;
     std::string error;
@@ -128,6 +141,12 @@ int verify(const std::string& script, const std::string& lastDump) {
         std::fprintf(stderr, "%s: no dump to compare; a recording ends with one\n", script.c_str());
         return 2;
     }
+    if (parted)
+        std::printf(
+            "%s:%d: the replay parts from the recording in second %lld: the state at "
+            "%lld ms has digest %s, recorded %s\n",
+            script.c_str(), parted->line, static_cast<long long>(parted->ms / 1000),
+            static_cast<long long>(parted->ms), parted->actual.c_str(), parted->expected.c_str());
     Json actual = Json::parse(lastDump);
     dropMachineFields(expected, Leave{.reportTexts = true});
     dropMachineFields(actual, Leave{.reportTexts = true});
@@ -135,7 +154,7 @@ int verify(const std::string& script, const std::string& lastDump) {
     if (diff.empty()) {
         std::printf("%s: replays to the recorded state at %s ms\n", script.c_str(),
                     expected.has("t") ? expected["t"].str().c_str() : "?");
-        return 0;
+        return parted ? 1 : 0;
     }
     std::printf("%s: the replay differs from %s in %zu field%s:\n", script.c_str(),
                 finalPath.c_str(), diff.size(), diff.size() == 1 ? "" : "s");
@@ -192,21 +211,30 @@ int replayMain(int argc, char** argv, const Platform& platform) {
     static char outBuffer[1 << 16];
     std::setvbuf(stdout, outBuffer, _IOFBF, sizeof outBuffer);
     std::string lastDump;
+    std::optional<Parted> parted;
+    CheckSink onCheck;
+    if (verifying)
+        onCheck = [&](const Command& c, const std::string& digest) {
+            if (!parted && digest != c.text) parted = Parted{c.timeMs, c.line, c.text, digest};
+        };
     try {
-        runScript(script, session, [&](const std::string& line) {
-            if (verifying) {
-                lastDump = line;
-                return;
-            }
-            errno = 0;
-            if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() ||
-                std::fputc('\n', stdout) == EOF)
-                throw OutputFailed{errno};
-        });
+        runScript(
+            script, session,
+            [&](const std::string& line) {
+                if (verifying) {
+                    lastDump = line;
+                    return;
+                }
+                errno = 0;
+                if (std::fwrite(line.data(), 1, line.size(), stdout) != line.size() ||
+                    std::fputc('\n', stdout) == EOF)
+                    throw OutputFailed{errno};
+            },
+            onCheck);
     } catch (const OutputFailed& e) {
         return outputFailed(e.error);
     }
-    return finishOutput(verifying ? verify(path, lastDump) : 0);
+    return finishOutput(verifying ? verify(path, lastDump, parted) : 0);
 }
 
 }  // namespace brisco2::replay

@@ -3,8 +3,12 @@
 
 #include "tools/replay/dump.h"
 
+#include <algorithm>
 #include <charconv>
 
+#include "tools/replay/compare.h"
+#include "tools/replay/json.h"
+#include "tools/replay/script.h"
 #include "tools/replay/session.h"
 
 namespace brisco2::replay {
@@ -243,6 +247,35 @@ void appendDump(std::string& out, const Game& game, const tk::Application& app, 
         out += '}';
     }
     out += "]}";
+}
+
+std::string stateDigest(const Game& game, const tk::Application& app, std::int64_t ms) {
+    std::string dump;
+    appendDump(dump, game, app, ms);
+    Json state = Json::parse(dump);
+    dropMachineFields(state, Leave{.reportTexts = true});
+    std::string text = state.str();
+    const tk::Nanos now = ms * tk::kMillisecond;
+    for (const tk::Form* w : {&game.Form1.form(), &game.Form2.form()})
+        for (const auto& t : w->timers()) {
+            text += ' ';
+            text += t->name();
+            if (!t->armed()) continue;
+            const tk::Nanos period =
+                tk::Nanos(std::max(t->interval(), tk::kShortestPeriodMs)) * tk::kMillisecond;
+            tk::Nanos due = t->due();
+            if (due <= now) due += ((now - due) / period + 1) * period;
+            text += '@';
+            text += std::to_string(due);
+        }
+    text += " random ";
+    text += std::to_string(RandomState());
+    // FNV-1a: short, and the same on every machine.
+    std::uint64_t h = 0xcbf29ce484222325u;
+    for (unsigned char c : text) h = (h ^ c) * 0x100000001b3u;
+    std::string out(kDigestDigits, '0');
+    for (std::size_t i = kDigestDigits; i-- > 0; h >>= 4) out[i] = kHex[h & 15];
+    return out;
 }
 
 }  // namespace brisco2::replay

@@ -144,14 +144,26 @@ void Recorder::watchFrame() {
                          std::to_string(f.right) + " " + std::to_string(f.bottom));
 }
 
+void Recorder::checkpoint(tk::Nanos at) {
+    // Once a second of game time, the state the last event left: a replay that goes its
+    // own way is caught in the second it parted, not only at the end.
+    constexpr tk::Nanos kSecond = 1000 * tk::kMillisecond;
+    if (!game_ || !app_ || at / kSecond <= lastEvent_ / kSecond) return;
+    line(lastEvent_, "check " + stateDigest(*game_, *app_, lastEvent_ / tk::kMillisecond));
+}
+
 void Recorder::roundBegins(tk::Nanos at, tk::Nanos due) {
     watchFrame();
+    checkpoint(at);
     lastEvent_ = at;
     if (at != due) line(at, "late " + ms(due));
 }
 
 void Recorder::inputArrives(tk::Nanos at, const tk::Input& in) {
-    if (!in.nested) watchFrame();
+    if (!in.nested) {
+        watchFrame();
+        checkpoint(at);
+    }
     lastEvent_ = at;
     const bool second = app_ && in.window && in.window != app_->mainWindow();
     const std::string window = second ? " form2" : "";

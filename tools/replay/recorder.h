@@ -23,9 +23,10 @@ namespace brisco2::replay {
 // time on the game's clock (keys to either window, mouse capture, the user's resizes and
 // state changes, closed reports); what the real loop did that the simulated clock
 // would not do on its own (`late` rounds, the window manager's `frame`, the `music`
-// device's answers). When the main window closes it appends `T dump` and hands the
-// game's state at that moment, one line in the dump format, to the final sink: the
-// replay of the script must end in the same state.
+// device's answers), and once a second of game time a `check` with the digest of the
+// state (stateDigest) the last event left. When the main window closes it appends `T dump` and
+// hands the game's state at that moment, one line in the dump format, to the final sink: the replay
+// of the script must end in the same state.
 class Recorder : public tk::LoopObserver {
   public:
     // A sink takes text to append; it throws std::runtime_error when it cannot.
@@ -57,6 +58,8 @@ class Recorder : public tk::LoopObserver {
     void line(tk::Nanos at, const std::string& command);
     void write(const Sink& sink, const std::string& text);
     void watchFrame();
+    // Before the event at `at`: the digest of the state, when `at` begins a new second.
+    void checkpoint(tk::Nanos at);
 
     Sink script_;
     Sink final_;

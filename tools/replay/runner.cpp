@@ -66,7 +66,7 @@ MediaFactory recordedMusic(const Script& script, MediaFactory fallback) {
 }
 
 void runScript(const Script& script, Session& session,
-               const std::function<void(const std::string&)>& onDump) {
+               const std::function<void(const std::string&)>& onDump, const CheckSink& onCheck) {
     std::string line;
     tk::Application& app = session.app();
     for (const Command& c : script.commands) {
@@ -108,6 +108,10 @@ void runScript(const Script& script, Session& session,
                 break;
             case Op::Music:
                 break;  // the device has the answer already
+            case Op::Check:
+                if (onCheck)
+                    onCheck(c, stateDigest(session.game(), session.app(), session.nowMs()));
+                break;
             case Op::Dump:
                 line.clear();
                 appendDump(line, session);

@@ -20,8 +20,11 @@ MediaFactory recordedMusic(const Script& script, MediaFactory fallback);
 // tick due at or before it is delivered first, then the command runs; commands of the
 // same time run in file order. `late` delivers its round instead (Session::deliverLate);
 // `music` answers were handed to the device when the session was made
-// (recordedMusic). Each dump is handed to `onDump` as one line without its newline.
+// (recordedMusic). Each dump is handed to `onDump` as one line without its newline; each
+// `check` to `onCheck`, with the digest of the session's state at that point.
+using CheckSink = std::function<void(const Command& check, const std::string& digest)>;
 void runScript(const Script& script, Session& session,
-               const std::function<void(const std::string&)>& onDump);
+               const std::function<void(const std::string&)>& onDump,
+               const CheckSink& onCheck = {});
 
 }  // namespace brisco2::replay

@@ -3,6 +3,8 @@
 
 #include "tools/replay/script.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -65,7 +67,7 @@ Num parseUnsigned(std::string_view s, std::uint64_t max, std::uint64_t& value) {
 
 bool isCommandName(std::string_view s) {
     for (const char* c : {"key", "mouse-down", "mouse-up", "resize", "maximize", "minimize",
-                          "restore", "dismiss", "dump", "end", "late", "frame", "music"})
+                          "restore", "dismiss", "dump", "end", "late", "frame", "music", "check"})
         if (s == c) return true;
     return false;
 }
@@ -246,6 +248,15 @@ class Parser {
                                 ": printable characters and %XX escapes only");
                 want = 4;
             }
+        } else if (cmd == "check") {
+            c.op = Op::Check;
+            if (n < 3) return fail("'check' needs the digest of the state");
+            if (tok[2].size() != kDigestDigits ||
+                !std::all_of(tok[2].begin(), tok[2].end(), [](char d) { return hexDigit(d) >= 0; }))
+                return fail("bad digest " + quote(tok[2]) + ": expected " +
+                            std::to_string(kDigestDigits) + " hex digits");
+            for (char d : tok[2]) c.text += char(std::tolower(static_cast<unsigned char>(d)));
+            want = 3;
         } else if (cmd == "dump") {
             c.op = Op::Dump;
         } else if (cmd == "end") {

@@ -6,6 +6,7 @@
 // The replay script: read and checked as a whole before anything runs. No Qt and no
 // game here, so the parser can be fuzzed on its own.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -40,7 +41,11 @@ enum class Op {
     Late,   // a round of ticks delivered after its due time
     Frame,  // the window manager's frame around a window with a border
     Music,  // the answer of the music device to one open
+    Check,  // the digest of the whole state after the last event (replay::stateDigest)
 };
+
+// A digest is this many hex digits.
+inline constexpr std::size_t kDigestDigits = 16;
 
 struct Command {
     std::int64_t timeMs = 0;
@@ -61,7 +66,8 @@ struct Command {
     std::int64_t dueMs = 0;
     // frame
     tk::FrameExtents frame;
-    // music: whether the open succeeded, and the failure's text
+    // music: whether the open succeeded, and the failure's text; check: the digest, in
+    // lower-case hex
     bool musicOk = true;
     std::string text;
 };
