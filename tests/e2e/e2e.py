@@ -58,6 +58,22 @@ class Failure(Exception):
     pass
 
 
+class TooLate(Exception):
+    """The scenario looked too late at something the game shows only for a while (the
+    title screen's three seconds): a busy machine, not a fault. main() runs it again."""
+
+
+# How often a scenario that looked too late is run again before it fails.
+TOO_LATE_TRIES = 3
+
+
+def in_time(age, limit, what):
+    """Raises TooLate when `what` was looked at `age` seconds in, past `limit`."""
+    if age >= limit:
+        raise TooLate("%s was photographed too late (%.1f s, before %.1f s wanted)"
+                      % (what, age, limit))
+
+
 def check(cond, message):
     if not cond:
         raise Failure(message)
@@ -415,11 +431,19 @@ def main(run, tools=None, also=()):
         sys.exit(SKIP)
     if args.music and not os.path.exists(args.music):
         args.music = None
-    try:
-        run(args)
-    except Failure as e:
-        log("FAILED: %s (screenshots in %s)" % (e, args.artifacts))
-        sys.exit(1)
+    for attempt in range(1, TOO_LATE_TRIES + 1):
+        try:
+            run(args)
+            break
+        except Failure as e:
+            log("FAILED: %s (screenshots in %s)" % (e, args.artifacts))
+            sys.exit(1)
+        except TooLate as e:
+            log("try %d: %s" % (attempt, e))
+            if attempt == TOO_LATE_TRIES:
+                log("FAILED: %s in every one of %d tries (screenshots in %s)"
+                    % (e, TOO_LATE_TRIES, args.artifacts))
+                sys.exit(1)
     log("passed")
 
 

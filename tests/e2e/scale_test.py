@@ -9,7 +9,7 @@ import os
 import sys
 import time
 
-from e2e import MAIN, PALETTE, Session, check, log, main, read_xpm, wait_for
+from e2e import MAIN, PALETTE, Session, check, in_time, log, main, read_xpm, wait_for
 
 SCALE = float(os.environ.get("BRISCO2_E2E_SCALE", "2"))
 
@@ -26,7 +26,7 @@ def run(args):
         s.wait_placed(MAIN, at + size + (False,), 5)
         time.sleep(0.3)
         img, cx, cy = s.client_shot(MAIN, "title-x%g" % SCALE)
-        check(time.monotonic() - shown < 2.4, "the title screen was photographed too late")
+        in_time(time.monotonic() - shown, 2.4, "the title screen")
         side = int(32 * SCALE)
         for y in range(side):
             for x in range(side):

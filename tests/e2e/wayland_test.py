@@ -10,8 +10,8 @@ client cannot, so no place is checked."""
 import os
 import time
 
-from e2e import (BLACK, NAVY, SILVER, WAYLAND_TOOLS, WaylandSession, check, log, main,
-                 read_xpm, wait_for)
+from e2e import (BLACK, NAVY, SILVER, WAYLAND_TOOLS, WaylandSession, check, in_time, log,
+                 main, read_xpm, wait_for)
 
 MAIN, SECOND, REPORT = "VD Brisco2", "V Systeme", "brisco2"
 FIELD = (489, 249)  # the play field `Panel2`, at the client's corner
@@ -34,7 +34,7 @@ def windows_and_painting(args):
         time.sleep(0.3)
         img = s.screenshot("title")
         age = time.monotonic() - shown
-        check(age < 2.4, "the title screen was photographed too late (%.1f s)" % age)
+        in_time(age, 2.4, "the title screen")
         cx, cy = w["cx"], w["cy"]
         for y, row in enumerate(logo):
             for x, colour in enumerate(row):

@@ -85,16 +85,26 @@ const scenarios = {
   async title({ build, browser }) {
     const server = await serve(build);
     await browser.start();
-    const page = await browser.open(server.url);
-    await waitFor('the main window', () => clientOf(page, 0), 20000);
-    await waitFor('the first frame', () => page.evaluate(() => Module.stats.firstFrameAt !== null), 20000);
-    const t = await clientOf(page, 0);
+    // The title shows for three seconds: a busy machine may look too late, and then
+    // the page is loaded again (a few times) rather than the look taken for a fault.
+    let page, t, img, from;
+    for (let attempt = 1; ; ++attempt) {
+      from = server.requests.length;
+      page = await browser.open(server.url);
+      await waitFor('the main window', () => clientOf(page, 0), 20000);
+      await waitFor('the first frame', () => page.evaluate(() => Module.stats.firstFrameAt !== null), 20000);
+      t = await clientOf(page, 0);
+      img = await browser.shot(page, 'title');
+      const late = await age(page);
+      if (late < 2400) break;
+      log('try ' + attempt + ': the title screen was photographed ' + Math.round(late) + ' ms in, too late');
+      check(attempt < 3, 'the title screen was photographed too late in every one of 3 tries');
+      await page.close();
+    }
     check(!t.framed, 'the title screen has a border');
     check(t.outer.x === 278 && t.outer.y === 208 && t.outer.width === 497 && t.outer.height === 304,
       'the main window is at ' + JSON.stringify(t.outer) + ', not 278,208 497x304');
-    check(await clientOf(page, 1) === null, 'the second window shows at once');
-    let img = await browser.shot(page, 'title');
-    check(await age(page) < 2400, 'the title screen was photographed too late');
+    check(await clientOf(page, 1) === null || await age(page) >= 2500, 'the second window shows at once');
     const yellow = img.count(YELLOW, t.x + 48, t.y + 72, t.x + 431, t.y + 178);
     check(yellow > 300, 'the maker\'s name is missing (' + yellow + ' yellow pixels)');
     for (const [x, y] of [[492, 100], [100, 280], [400, 300]])
@@ -130,10 +140,12 @@ const scenarios = {
     // The decoder comes once, and only after the first frame: nothing competes with the
     // game's own files before it.
     const firstFrame = await page.evaluate(() => performance.timeOrigin + Module.stats.firstFrameAt);
-    const decoderAt = await waitFor('the decoder', () => requestedAt(server, 'brisco2-decoder.wasm'), 20000);
+    const mine = { requests: server.requests.slice(from) };
+    const decoderAt = await waitFor('the decoder', () => requestedAt({ requests: server.requests.slice(from) }, 'brisco2-decoder.wasm'), 20000);
+    mine.requests = server.requests.slice(from);
     check(decoderAt >= Math.floor(firstFrame) - 5, 'the decoder was asked for ' + (firstFrame - decoderAt).toFixed(0) + ' ms before the first frame');
-    check(requestedAt(server, 'Brisco.wma') >= Math.floor(firstFrame) - 5, 'the music was asked for before the first frame');
-    check(server.requests.filter(r => r.path === 'brisco2-decoder.wasm').length === 1, 'the decoder was loaded twice');
+    check(requestedAt(mine, 'Brisco.wma') >= Math.floor(firstFrame) - 5, 'the music was asked for before the first frame');
+    check(mine.requests.filter(r => r.path === 'brisco2-decoder.wasm').length === 1, 'the decoder was loaded twice');
     check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
     server.close();
   },
