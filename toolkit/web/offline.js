@@ -26,9 +26,9 @@
     console.info('Brisco2: no check for a new version now (' + (e && e.message || e) + ')');
   }
 
-  // After the page's own files: the copy's downloads do not compete with the start. A
-  // new build is looked for at every later visit (not all browsers do that by
-  // themselves), so that it replaces the old copy at once.
+  // At once, so that the worker keeps the page's files as they come (it fetches the
+  // rest only after the start). A new build is looked for at every later visit (not
+  // all browsers do that by themselves), so that it replaces the old copy at once.
   function register() {
     try {
       Promise.resolve(workers.register('sw.js', { scope: './' })).then(function (registration) {
@@ -41,6 +41,14 @@
     }
   }
 
-  if (document.readyState === 'complete') register();
-  else window.addEventListener('load', register);
+  // Once the page has loaded, the worker may fetch what it has not seen pass.
+  function complete() {
+    Promise.resolve(workers.ready).then(function (registration) {
+      if (registration && registration.active) registration.active.postMessage({ op: 'complete' });
+    }).then(null, unavailable);
+  }
+
+  register();
+  if (document.readyState === 'complete') complete();
+  else window.addEventListener('load', complete);
 })();
