@@ -234,7 +234,7 @@ const scenarios = {
         state = await offlineState(page);
         const names = Object.keys(state.caches);
         return names.length === 1 && names[0] !== first && files.every(f => state.caches[names[0]].includes(f));
-      }, 30000, 100);
+      }, 60000, 100);
     } catch (e) {
       log('last seen: ' + JSON.stringify(state));
       throw e;

@@ -41,14 +41,21 @@
     }
   }
 
-  // Once the page has loaded, the worker may fetch what it has not seen pass.
+  // Once the page has loaded, the worker that serves it may fetch what it has not seen
+  // pass; a worker of a new build that takes the page over is told the same.
+  var loaded = document.readyState === 'complete';
   function complete() {
-    Promise.resolve(workers.ready).then(function (registration) {
-      if (registration && registration.active) registration.active.postMessage({ op: 'complete' });
-    }).then(null, unavailable);
+    var controller = workers.controller;
+    if (!loaded || !controller) return;
+    try {
+      controller.postMessage({ op: 'complete' });
+    } catch (e) {
+      unavailable(e);
+    }
   }
 
   register();
-  if (document.readyState === 'complete') complete();
-  else window.addEventListener('load', complete);
+  workers.addEventListener('controllerchange', complete);
+  if (loaded) complete();
+  else window.addEventListener('load', function () { loaded = true; complete(); });
 })();

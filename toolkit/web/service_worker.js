@@ -6,10 +6,12 @@
 // without a network.
 //
 // - The network comes first while there is one, so a page never mixes files of two
-//   builds; the cache answers only when the network fails.
-// - Nothing is downloaded twice and nothing competes with the game's start: the files
-//   the page fetches are kept as they pass, and the rest is fetched only once the page
-//   has loaded, started its music worker and gone quiet.
+//   builds; the cache answers when the network fails (and for a file this worker has
+//   just fetched itself).
+// - Nothing competes with the game's start: the files the page fetches through this
+//   worker are kept as they pass, and the rest is fetched only once the page has
+//   started its music worker and gone quiet. Only what the page fetched before this
+//   worker took it over (at the first visit) comes twice.
 // - A new build brings a new sw.js (its file list differs); it takes over at once and
 //   drops the old build's cache. A copy that cannot be made whole (no room, a file
 //   missing) is dropped rather than left half made.
@@ -32,15 +34,18 @@ const CACHE = PREFIX + (() => {
 const scope = new URL(self.registration.scope);
 const INDEX = new URL('index.html', scope).href;
 const LISTED = new Set(FILES.map(f => new URL(f.url, scope).href));
-const QUIET_MS = 2000;  // no fetch for this long: the page's start is over
+const QUIET_MS = 2000;     // no fetch for this long: the page's start is over
+const PATIENCE_MS = 15000; // a page whose music worker this worker never saw start
 
 const pending = new Map();  // URL -> promise settled once its network fetch is done
 let busy = 0;               // fetches under way
-let lastActivity = 0;
+let lastActivity = Date.now();
+let sawWorker = false;      // a page started its music worker through this worker
+const startedAt = Date.now();
+const filled = new Set();   // URLs the completion fetched in this run of the worker
 let filling = null;         // the copy being completed, once started
 let broken = false;         // the copy failed: keep nothing more in this worker's life
 let replaced = false;       // a newer build's worker is coming: its cache, not this one
-
 let activated = false;      // this worker took over, in this run of it
 
 // The newer worker deletes this build's cache when it takes over; nothing may make it
@@ -101,8 +106,8 @@ async function respond(event, key) {
   // The same file on its way from the network for the copy: that answer, not a second
   // download.
   const other = pending.get(key);
-  if (other) {
-    await other.catch(() => {});
+  if (other) await other.catch(() => {});
+  if (other || filled.has(key)) {
     const kept = await fromCache(key);
     if (kept) return kept;
   }
@@ -118,9 +123,11 @@ async function respond(event, key) {
   }
 }
 
-// Fetches what the page did not, one file at a time, once the page is quiet.
+// Fetches what the page did not, one file at a time, once the page is quiet. A file
+// the page asks for after that comes from the cache: it was fetched moments ago.
 async function complete() {
-  while (busy > 0 || Date.now() - lastActivity < QUIET_MS) {
+  while (busy > 0 || Date.now() - lastActivity < QUIET_MS ||
+         (!sawWorker && Date.now() - startedAt < PATIENCE_MS)) {
     await new Promise(resolve => setTimeout(resolve, 250));
   }
   try {
@@ -134,6 +141,7 @@ async function complete() {
         if (response.status !== 200) throw new Error('HTTP ' + response.status + ' for ' + url);
         return cache.put(url, response);
       }));
+      filled.add(url);
     }
   } catch (e) {
     await drop(e);
@@ -169,12 +177,13 @@ self.addEventListener('fetch', event => {
   event.respondWith(respond(event, keyOf(request)));
   // The page starts its music worker after its first frame: from then on the rest of
   // the copy may come.
-  if (request.destination === 'worker' && !filling) filling = complete();
+  if (request.destination === 'worker') sawWorker = true;
+  if (sawWorker && !filling) filling = complete();
   if (filling) event.waitUntil(filling);
 });
 
 // The page says it has loaded (offline.js): the same, for a page that was taken over
-// only after it had started its worker.
+// only after it had started its worker (or has none), after a longer wait.
 self.addEventListener('message', event => {
   if (!event.data || event.data.op !== 'complete') return;
   if (!filling) filling = complete();
