@@ -66,14 +66,16 @@ test: deps format-check test-fast asan web-test package-test
 # The browser edition. What a host serves is $(WEB_BUILD)/site, and only that; the build's
 # own files, the Node.js tools and the tests stay beside it. The music is the tune the
 # desktop build renders; the decoder is the game's own media code on FFmpeg's few parts,
-# built with Emscripten. npm brings only the browser tests' driver.
+# built with Emscripten. npm brings only the browser tests' driver and the build's list of
+# the files the service worker keeps.
 node_modules/.package-lock.json: package.json package-lock.json
 	npm ci --no-audit --no-fund
 
-# The browser edition takes the desktop build's tune and font tables: those first.
+# The browser edition takes the desktop build's tune, font tables and icon tool: those
+# first.
 web: deps ffmpeg-web $(BUILD)/CMakeCache.txt node_modules/.package-lock.json
 	cmake --build $(BUILD) -j$(JOBS) --target brisco2-tune-file brisco2fonttables \
-	  brisco2-tests brisco2-twin-tests brisco2-replay
+	  brisco2-tests brisco2-twin-tests brisco2-replay brisco2-make-icons
 	[ -f $(WEB_BUILD)/CMakeCache.txt ] || $(EMENV) emcmake cmake -S . -B $(WEB_BUILD) \
 	  -DBRISCO2_WEB=ON -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node) -DBRISCO2_NATIVE_BUILD=$(abspath $(BUILD)) \

@@ -21,7 +21,7 @@ const ENGINES = {
 const MIME = {
   '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
   '.wasm': 'application/wasm', '.json': 'application/json', '.woff2': 'font/woff2',
-  '.wma': 'audio/x-ms-wma',
+  '.wma': 'audio/x-ms-wma', '.png': 'image/png', '.webmanifest': 'application/manifest+json',
 };
 
 const COMPRESSED = new Set(['.html', '.js', '.css', '.wasm', '.json']);
@@ -327,4 +327,4 @@ async function main(scenarios) {
   process.exit(failed ? 1 : 0);
 }
 
-module.exports = { COLOURS, Failure, check, clientOf, log, main, same, serve, sleep, waitFor };
+module.exports = { COLOURS, Failure, check, clientOf, decodePng, log, main, same, serve, sleep, waitFor };
