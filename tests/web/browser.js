@@ -315,7 +315,7 @@ async function main(scenarios) {
     const browser = new Browser(puppeteer, path.join(artifacts, name), engine);
     const started = Date.now();
     try {
-      await run({ build: site, browser, engine, nativeReplay: opt('--native-replay') });
+      await run({ build: site, browser, engine, nativeReplay: opt('--native-replay') && path.resolve(opt('--native-replay')) });
       log('ok: ' + name + ' in ' + engine + ' (' + ((Date.now() - started) / 1000).toFixed(1) + ' s)');
     } catch (e) {
       failed++;

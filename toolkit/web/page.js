@@ -159,13 +159,18 @@ var Module = (function (B) {
     document.body.appendChild(s);
   }
 
-  // The page's parts are all loaded (they come before this in index.html) when the
-  // fonts are there.
+  // The module starts once the fonts are there and every part of the page has run (the
+  // scripts after this one in index.html): fonts from a cache can come before the last
+  // of them has.
+  var parsed = new Promise(function (resolve) {
+    if (document.readyState === 'loading') document.addEventListener('DOMContentLoaded', resolve);
+    else resolve();
+  });
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     notice(['Brisco2 needs WebAssembly, which this browser does not offer.',
       'Any current version of Firefox, Chrome, Edge or Safari runs it.']);
   } else {
-    loadFonts().then(loadModule);
+    Promise.all([loadFonts(), parsed]).then(loadModule);
   }
 
   // What the module calls (library_page.js).
