@@ -234,7 +234,10 @@ const scenarios = {
         state = await offlineState(page);
         const names = Object.keys(state.caches);
         return names.length === 1 && names[0] !== first && files.every(f => state.caches[names[0]].includes(f));
-      }, 60000, 100);
+        // The old worker hands over once its own work is done, and the new one copies
+        // the site once the page has gone quiet: on a loaded machine that took over a
+        // minute.
+      }, 150000, 100);
     } catch (e) {
       log('last seen: ' + JSON.stringify(state));
       throw e;
