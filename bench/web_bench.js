@@ -45,6 +45,20 @@ function watchPage() {
   }, true);
 }
 
+// Waits for the first painted frame: when it came (since navigation started) and the
+// bytes and requests the page had loaded by then.
+async function firstFrame(page, limitMs) {
+  await waitFor('the first frame', () => page.evaluate(() => window.Module && Module.stats && Module.stats.firstFrameAt !== null), limitMs, 10);
+  return page.evaluate(() => {
+    const first = Module.stats.firstFrameAt;
+    const nav = performance.getEntriesByType('navigation')[0];
+    let bytes = nav.transferSize, requests = 1;
+    for (const e of performance.getEntriesByType('resource'))
+      if (e.responseEnd <= first) { bytes += e.transferSize; requests++; }
+    return { first, bytes, requests };
+  });
+}
+
 async function launch(puppeteer) {
   return puppeteer.launch({
     executablePath: process.env.BRISCO2_CHROMIUM || '/usr/bin/chromium', headless: true,
@@ -84,15 +98,7 @@ async function linkRun(browser, build, mbit, rttMs, seconds) {
   const server = await serve(build);
   try {
     const { context, page } = await slowPage(browser, server.url, mbit, rttMs);
-    await waitFor('the first frame', () => page.evaluate(() => window.Module && Module.stats && Module.stats.firstFrameAt !== null), 120000, 10);
-    const early = await page.evaluate(() => {
-      const first = Module.stats.firstFrameAt;
-      const nav = performance.getEntriesByType('navigation')[0];
-      let bytes = nav.transferSize;
-      for (const e of performance.getEntriesByType('resource'))
-        if (e.responseEnd <= first) bytes += e.transferSize;
-      return { first, bytes };
-    });
+    const early = await firstFrame(page, 120000);
     const first = early.first;
     await waitFor('the end of the span', () => page.evaluate(s => performance.now() > s * 1000, seconds), 120000, 100);
     // The music is open once Timer2 ticks again after 3 s: the first key, then sound.
@@ -136,15 +142,7 @@ async function main() {
       await page.setCacheEnabled(false);
       await page.setViewport({ width: 900, height: 620 });
       await page.goto(server.url);
-      await waitFor('the first frame', () => page.evaluate(() => window.Module && Module.stats && Module.stats.firstFrameAt !== null), 10000, 10);
-      const r = await page.evaluate(() => {
-        const first = Module.stats.firstFrameAt;  // since navigation started
-        const nav = performance.getEntriesByType('navigation')[0];
-        let bytes = nav.transferSize, requests = 1;
-        for (const e of performance.getEntriesByType('resource'))
-          if (e.responseEnd <= first) { bytes += e.transferSize; requests++; }
-        return { first, bytes, requests };
-      });
+      const r = await firstFrame(page, 10000);
       out.firstFrameMs.push(r.first);
       out.bytesBeforeFirstFrame.push(r.bytes);
       out.requestsBeforeFirstFrame.push(r.requests);
