@@ -21,8 +21,14 @@ var BriscoMusic = (function () {
   var silent = false;      // no sound in this page
   var analyser = null;
   var opened = null;       // { name, key, duration } of the open file
-  var current = null;      // what play() started: { startedAt, buffer, source, failure }
+  var current = null;      // what play() started: { startedAt, pcm, feeding, failure }
   var buffers = {};        // decoded sound by the file's content key
+
+  var PIECE_S = 2;          // seconds of sound per buffer handed to Web Audio
+  var QUEUED_S = 6;         // seconds of sound kept queued ahead
+  var FEED_EVERY_MS = 1000; // how often more is queued (a hidden tab's timers run about this often)
+  var START_LEAD_S = 0.02;
+  var MUSIC_RATE = 44100;   // what the decoder gives (tk::AudioOutput::kSampleRate)  // the first piece starts this far ahead, so that it is not late
 
   var warmed = [];          // files to fetch once the first frame is painted
   var started = false;     // the first frame is there: loading may begin
@@ -114,7 +120,7 @@ var BriscoMusic = (function () {
     if (!opened) return;
     stopSource();
     var file = opened;
-    var started = { startedAt: performance.now(), buffer: null, source: null, failure: null, duration: file.duration };
+    var started = { startedAt: performance.now(), pcm: null, feeding: null, failure: null, duration: file.duration };
     current = started;
     if (navigator.userActivation && navigator.userActivation.hasBeenActive) userGesture();
     var decoded = buffers[file.key];
@@ -134,11 +140,13 @@ var BriscoMusic = (function () {
   }
 
   function stopSource() {
-    if (current && current.source) {
-      try { current.source.stop(); } catch (e) { /* never started */ }
-      current.source.disconnect();
-      current.source = null;
-    }
+    if (!current || !current.feeding) return;
+    clearTimeout(current.feeding.timer);
+    current.feeding.sources.forEach(function (source) {
+      try { source.stop(); } catch (e) { /* never started */ }
+      source.disconnect();
+    });
+    current.feeding = null;
   }
 
   function close() {
@@ -159,7 +167,13 @@ var BriscoMusic = (function () {
       var Context = window.AudioContext || window.webkitAudioContext;
       if (!Context) { silent = true; return; }
       try {
-        audio = new Context();
+        // At the music's own rate the pieces join frame on frame; the browser converts
+        // the whole stream for its output instead of each piece on its own.
+        try {
+          audio = new Context({ sampleRate: MUSIC_RATE });
+        } catch (e) {
+          audio = new Context();
+        }
         analyser = audio.createAnalyser();
         analyser.fftSize = 2048;
         analyser.connect(audio.destination);
@@ -176,25 +190,42 @@ var BriscoMusic = (function () {
     }
   }
 
-  // Plays what is decoded from where the music would be by now.
+  // Plays what is decoded from where the music would be by now. The sound goes to Web
+  // Audio a few seconds at a time, each piece starting on the frame where the last one
+  // ends: one buffer for the whole tune would be copied at once on the page's thread,
+  // which held the game for a fifth of a second.
   function startSource() {
-    if (!audio || audio.state !== 'running' || !current || !current.pcm || current.source) return;
+    if (!audio || audio.state !== 'running' || !current || !current.pcm || current.feeding) return;
     var pcm = current.pcm;
-    var offset = (performance.now() - current.startedAt) / 1000;
-    var frames = pcm.left.length;
-    if (offset * pcm.sampleRate >= frames) return;  // over: silence until the next restart
-    if (!pcm.audioBuffer || pcm.audioBuffer.context !== audio) {
-      var b = audio.createBuffer(2, frames, pcm.sampleRate);
-      b.copyToChannel(pcm.left, 0);
-      b.copyToChannel(pcm.right, 1);
-      pcm.audioBuffer = b;
-      pcm.audioBuffer.context = audio;
+    var first = Math.round((performance.now() - current.startedAt) / 1000 * pcm.sampleRate);
+    if (first >= pcm.left.length) return;  // over: silence until the next restart
+    current.feeding = { first: first, next: first, at: audio.currentTime + START_LEAD_S, sources: [], timer: null };
+    feed(current);
+  }
+
+  // Queues pieces until QUEUED_S of sound lie ahead, and looks again in a while.
+  function feed(playing) {
+    var f = playing.feeding, pcm = playing.pcm;
+    if (!f || current !== playing) return;
+    var rate = pcm.sampleRate, frames = pcm.left.length;
+    while (f.next < frames && f.at + (f.next - f.first) / rate < audio.currentTime + QUEUED_S) {
+      var n = Math.min(Math.round(PIECE_S * rate), frames - f.next);
+      var b = audio.createBuffer(2, n, rate);
+      b.copyToChannel(pcm.left.subarray(f.next, f.next + n), 0);
+      b.copyToChannel(pcm.right.subarray(f.next, f.next + n), 1);
+      var source = audio.createBufferSource();
+      source.buffer = b;
+      source.connect(analyser);
+      source.onended = function () {
+        var i = f.sources.indexOf(this);
+        if (i >= 0) f.sources.splice(i, 1);
+        this.disconnect();
+      };
+      source.start(f.at + (f.next - f.first) / rate);
+      f.sources.push(source);
+      f.next += n;
     }
-    var source = audio.createBufferSource();
-    source.buffer = pcm.audioBuffer;
-    source.connect(analyser);
-    source.start(0, offset);
-    current.source = source;
+    if (f.next < frames) f.timer = setTimeout(function () { feed(playing); }, FEED_EVERY_MS);
   }
 
   // How loud the music is right now (RMS of the last samples): 0 when silent.

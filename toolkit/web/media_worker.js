@@ -4,7 +4,7 @@
 // The page's music decoder: the game's own media code (brisco2-decoder.wasm, the
 // desktop's tk::FfmpegMedia on a minimal FFmpeg) in a worker, so that loading it and
 // decoding never hold up the game. The page asks, one request at a time:
-//   { op: 'warm', name }        fetch the file now, for a later open
+//   { op: 'warm', name }        fetch the file now and open it, for a later open
 //   { op: 'open', id, name }    open it as the desktop does: { id, failure } or
 //                               { id, duration, key }
 //   { op: 'decode', id }        decode what is open: { id, left, right, sampleRate }
@@ -12,6 +12,7 @@
 
 var FAILURE_SIZE = 512;
 var decoder = null;
+var loaded = null;  // resolves once the decoder is made
 var files = {};     // name -> Promise of { bytes } or { status }: fetched once a page
 var queue = Promise.resolve();  // requests run one after another, in order
 
@@ -31,13 +32,13 @@ function instantiate(imports, receive) {
 
 try {
   importScripts('brisco2-decoder.js');
-  createDecoder({ instantiateWasm: instantiate, print: function () {}, printErr: function () {} })
-    .then(function (m) {
-      decoder = m;
-      postMessage({ ready: true });
-    }, function (e) {
-      postMessage({ loadFailure: String(e && e.message || e) });
-    });
+  loaded = createDecoder({ instantiateWasm: instantiate, print: function () {}, printErr: function () {} });
+  loaded.then(function (m) {
+    decoder = m;
+    postMessage({ ready: true });
+  }, function (e) {
+    postMessage({ loadFailure: String(e && e.message || e) });
+  });
 } catch (e) {
   postMessage({ loadFailure: String(e && e.message || e) });
 }
@@ -106,16 +107,42 @@ function place(name, bytes) {
   placed = path;
 }
 
-function open(m) {
+// Opens the fetched file as the desktop does: { failure } or { duration, key }.
+function openBytes(name, got) {
   decoder._tkd_close();
+  if (!got.bytes) return { failure: withFailure(decoder._tkd_fetch_failure, [got.status]) };
+  place(name, got.bytes);
+  var failure = withName(name, function (p) { return withFailure(decoder._tkd_open, [p]); });
+  if (failure) return { failure: failure };
+  if (!got.key) got.key = contentKey(got.bytes);
+  return { duration: decoder._tkd_duration(), key: got.key };
+}
+
+// A file the program will open is opened as soon as it is here, so that the game's open,
+// which holds the game, finds the answer ready. The file is kept for the page's life: the
+// answer is the one the open would give.
+var ready = null;  // { name, got, answer } of the file opened in advance
+var opened = false;  // the program has opened a file: nothing is opened in advance any more
+
+function prepare(name) {
+  if (!loaded) return;
+  Promise.all([fetchFile(name), loaded]).then(function (both) {
+    var got = both[0];
+    if (!got.bytes) return;
+    queue = queue.then(function () {
+      if (!opened) ready = { name: name, got: got, answer: openBytes(name, got) };
+    });
+  }, function () { /* said at the open */ });
+}
+
+function open(m) {
+  var early = ready;
+  ready = null;
+  opened = true;
   return fetchFile(m.name).then(function (got) {
-    if (!got.bytes) {
-      return { id: m.id, failure: withFailure(decoder._tkd_fetch_failure, [got.status]) };
-    }
-    place(m.name, got.bytes);
-    var failure = withName(m.name, function (p) { return withFailure(decoder._tkd_open, [p]); });
-    if (failure) return { id: m.id, failure: failure };
-    return { id: m.id, duration: decoder._tkd_duration(), key: contentKey(got.bytes) };
+    var answer = early && early.name === m.name && early.got === got ? early.answer : openBytes(m.name, got);
+    answer.id = m.id;
+    return answer;
   });
 }
 
@@ -135,7 +162,7 @@ function decode(m) {
 onmessage = function (e) {
   var m = e.data;
   if (m.op === 'warm') {
-    fetchFile(m.name);
+    prepare(m.name);
     return;
   }
   queue = queue.then(function () {

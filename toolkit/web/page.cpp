@@ -61,6 +61,13 @@ std::uint64_t Page::ticksOf(const std::string& timerName) {
     return 0;
 }
 
+bool Page::asleep(const std::string& timerName) {
+    Scheduler& s = app_.scheduler();
+    for (const Timer* t : s.timers())
+        if (t->name() == timerName) return t->armed() && s.sleeping(*t);
+    return false;
+}
+
 WebWindowHost* Page::host(int id) const {
     return id >= 0 && std::size_t(id) < hosts_.size() ? hosts_[std::size_t(id)].get() : nullptr;
 }
@@ -128,6 +135,11 @@ EMSCRIPTEN_KEEPALIVE void tkw_report_closed(int report) {
 EMSCRIPTEN_KEEPALIVE double tkw_ticks(const char* timerName) {
     tk::web::Page* page = tk::web::Page::current();
     return page && timerName ? double(page->ticksOf(timerName)) : 0.0;
+}
+
+EMSCRIPTEN_KEEPALIVE int tkw_asleep(const char* timerName) {
+    tk::web::Page* page = tk::web::Page::current();
+    return page && timerName && page->asleep(timerName) ? 1 : 0;
 }
 
 // Every shortcut the windows' menus bind, so the page can keep the browser's own

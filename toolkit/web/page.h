@@ -47,6 +47,9 @@ class Page {
     // How many ticks the named timer has delivered since start (0 for an unknown name):
     // the real clock's pace, for the benchmarks.
     std::uint64_t ticksOf(const std::string& timerName);
+    // Whether the named timer is armed and asleep: its ticks pass, to no effect, without
+    // the loop waking for them (false for an unknown name).
+    bool asleep(const std::string& timerName);
 
   private:
     WebClock realClock_;

@@ -134,6 +134,19 @@ var Module = (function (B) {
     noticeArea.hidden = false;
   }
 
+  // Calls the module with `name` in its memory; null while it cannot be entered.
+  function withName(name, fn) {
+    if (!module || suspended) return null;
+    var bytes = new TextEncoder().encode(name + '\0');
+    var p = module._malloc(bytes.length);
+    module.HEAPU8.set(bytes, p);
+    try {
+      return fn(p);
+    } finally {
+      module._free(p);
+    }
+  }
+
   // --- start-up ------------------------------------------------------------------------
   function loadFonts() {
     if (!window.FontFace || !document.fonts) return Promise.resolve();
@@ -231,13 +244,12 @@ var Module = (function (B) {
     stats: stats,
     // How many ticks the named timer has delivered so far (null while the module sleeps).
     ticksOf: function (name) {
-      if (!module || suspended) return null;
-      var bytes = new TextEncoder().encode(name + '\0');
-      var p = module._malloc(bytes.length);
-      module.HEAPU8.set(bytes, p);
-      var ticks = module._tkw_ticks(p);
-      module._free(p);
-      return ticks;
+      return withName(name, function (p) { return module._tkw_ticks(p); });
+    },
+    // Whether the named timer sleeps, its ticks passing to no effect (null while the
+    // module sleeps): a sleeping timer is not held, it has nothing to do.
+    asleep: function (name) {
+      return withName(name, function (p) { return module._tkw_asleep(p) !== 0; });
     },
   };
 })(Brisco);
