@@ -20,7 +20,7 @@ JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 SOURCES = $(shell git ls-files '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: deps build run test test-fast format format-check asan bench soak fuzz install package clean \
+.PHONY: deps build run test test-trees test-fast format format-check asan asan-build bench soak fuzz install package clean \
 	web web-run web-test replays-update ffmpeg ffmpeg-web package-tree package-test
 
 deps:
@@ -54,14 +54,23 @@ format-check:
 test-fast: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS)
 
-asan: deps ffmpeg
+asan-build: deps ffmpeg
 	cmake -S . -B $(ASAN_BUILD) -DBRISCO2_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug \
 	  -DBRISCO2_FFMPEG_PREFIX=$(FFMPEG_PREFIX) $(CMAKE_FLAGS)
 	cmake --build $(ASAN_BUILD) -j$(JOBS)
+
+asan: asan-build
 	cd $(ASAN_BUILD) && ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j$(JOBS)
 
-test: deps format-check test-fast asan web-test package-test
+# Every tree first, two things at a time: FFmpeg's configure for the browser runs one
+# compiler after another for minutes, and the other core builds meanwhile. Then the tests,
+# one suite after another, on a machine that does nothing else.
+test: deps format-check
+	$(MAKE) --no-print-directory -j2 -Otarget test-trees
+	$(MAKE) --no-print-directory test-fast asan web-test package-test
+
+test-trees: build asan-build ffmpeg-web package-tree
 
 # The browser edition. What a host serves is $(WEB_BUILD)/site, and only that; the build's
 # own files, the Node.js tools and the tests stay beside it. The music is the tune the
