@@ -94,11 +94,16 @@ const scenarios = {
       await waitFor('the main window', () => clientOf(page, 0), 20000);
       await waitFor('the first frame', () => page.evaluate(() => Module.stats.firstFrameAt !== null), 20000);
       t = await clientOf(page, 0);
-      img = await browser.shot(page, 'title');
-      const late = await age(page);
+      // The browser may show the window a moment before its first picture: look again
+      // until the maker's name is there, as long as the title lasts.
+      let late;
+      do {
+        img = await browser.shot(page, 'title');
+        late = await age(page);
+      } while (late < 2400 && img.count(YELLOW, t.x + 48, t.y + 72, t.x + 431, t.y + 178) <= 300);
       if (late < 2400) break;
-      log('try ' + attempt + ': the title screen was photographed ' + Math.round(late) + ' ms in, too late');
-      check(attempt < 3, 'the title screen was photographed too late in every one of 3 tries');
+      log('try ' + attempt + ': no title screen with the maker\'s name photographed before 2400 ms (last look ' + Math.round(late) + ' ms in)');
+      check(attempt < 3, 'no title screen with the maker\'s name was photographed in time in any of 3 tries');
       await page.close();
     }
     check(!t.framed, 'the title screen has a border');
@@ -225,13 +230,15 @@ const scenarios = {
     check(await menuShown(browser, page, 'held'), 'a key reached the game behind the box');
     check(await page.evaluate(() => window.sameDocument === true), 'F5 reloaded the page behind the box');
     check(await page.evaluate(() => window.keysSeen.every(([, p]) => p)), 'a bound key went on to the browser');
+    // Counted before OK: on a busy machine the next attempt may come before the look
+    // at the mission below is done.
+    const asked = server.requests.filter(r => r.path === 'Brisco.wma').length;
     await page.keyboard.press('Enter');
     await waitFor('OK to close the box', async () => await modalText(page) === null, 5000);
     await page.keyboard.press('1');
     await untilShot(browser, page, 'after-ok', 'the game to go on after OK',
       i => !i.is(c.x + MENU.x + 370, c.y + MENU.y + 100, SILVER));
     // The next attempt, 3 s later, reports again: the site is asked again.
-    const asked = server.requests.filter(r => r.path === 'Brisco.wma').length;
     const again = await waitFor('the next report', () => modalText(page), 20000);
     check(again.count === 1 && again.text === 'No such file or directory.', 'the retry says ' + JSON.stringify(again));
     check(server.requests.filter(r => r.path === 'Brisco.wma').length > asked, 'the retry did not look for the file again');

@@ -126,8 +126,10 @@ async function respond(event, key) {
 // Fetches what the page did not, one file at a time, once the page is quiet. A file
 // the page asks for after that comes from the cache: it was fetched moments ago.
 async function complete() {
-  while (busy > 0 || Date.now() - lastActivity < QUIET_MS ||
-         (!sawWorker && Date.now() - startedAt < PATIENCE_MS)) {
+  // A newer build's worker waits for this one's events to end before it takes over:
+  // once it comes, this one stops waiting for a quiet page.
+  while (!broken && !replaced && (busy > 0 || Date.now() - lastActivity < QUIET_MS ||
+         (!sawWorker && Date.now() - startedAt < PATIENCE_MS))) {
     await new Promise(resolve => setTimeout(resolve, 250));
   }
   try {
