@@ -25,27 +25,30 @@ using tk::qt::GeometrySync;
 TEST(EchoFilter, OnlyWhatWasAskedForLatelyIsAnEcho) {
     qint64 now = 0;
     EchoFilter echo([&] { return now; });
+    const QPoint nowhere(-1000, -1000);
     echo.askedSize(QSize(487, 270));
-    echo.askedPosition(QPoint(278, 208));
+    echo.askedPosition(QPoint(278, 208), QPoint(283, 237));
     now = 100;
-    echo.askedPosition(QPoint(300, 200));
+    echo.askedPosition(QPoint(300, 200), QPoint(305, 229));
     EXPECT_TRUE(echo.sizeEcho(QSize(487, 270)));
-    EXPECT_TRUE(echo.positionEcho(QPoint(278, 208)));
-    EXPECT_TRUE(echo.positionEcho(QPoint(300, 200)));
+    EXPECT_TRUE(echo.positionEcho(QPoint(278, 208), nowhere));
+    EXPECT_TRUE(echo.positionEcho(QPoint(300, 200), nowhere));
+    // The client area where it was asked, whatever frame it is counted with now.
+    EXPECT_TRUE(echo.positionEcho(QPoint(278, 232), QPoint(283, 237)));
     // The user's own: never asked for, or a size where only a place was asked.
     EXPECT_FALSE(echo.sizeEcho(QSize(300, 200)));
-    EXPECT_FALSE(echo.positionEcho(QPoint(279, 208)));
-    EXPECT_FALSE(echo.positionEcho(QPoint(487, 270)));
+    EXPECT_FALSE(echo.positionEcho(QPoint(279, 208), QPoint(284, 237)));
+    EXPECT_FALSE(echo.positionEcho(QPoint(487, 270), QPoint(492, 299)));
     // Too old to come back as a confirmation: the user put it there.
     now = EchoFilter::kMemoryMs;
-    EXPECT_TRUE(echo.positionEcho(QPoint(278, 208)));
+    EXPECT_TRUE(echo.positionEcho(QPoint(278, 208), nowhere));
     now = EchoFilter::kMemoryMs + 1;
-    EXPECT_FALSE(echo.positionEcho(QPoint(278, 208)));
+    EXPECT_FALSE(echo.positionEcho(QPoint(278, 208), QPoint(283, 237)));
     EXPECT_FALSE(echo.sizeEcho(QSize(487, 270)));
-    EXPECT_TRUE(echo.positionEcho(QPoint(300, 200)));
+    EXPECT_TRUE(echo.positionEcho(nowhere, QPoint(305, 229)));
     now = 2 * EchoFilter::kMemoryMs;
     echo.askedSize(QSize(1, 1));  // old requests forgotten on the way
-    EXPECT_FALSE(echo.positionEcho(QPoint(300, 200)));
+    EXPECT_FALSE(echo.positionEcho(QPoint(300, 200), QPoint(305, 229)));
     EXPECT_TRUE(echo.sizeEcho(QSize(1, 1)));
 }
 
@@ -231,4 +234,28 @@ TEST_F(Sync, ARestoredWindowIsPlacedOnceTheNormalFrameIsBack) {
     now += 1;
     sync.watchTick();
     EXPECT_FALSE(sync.restoring());
+}
+
+// xfwm4 tells a maximised window's frame a moment before Qt reports the state: had that
+// frame been learnt as the normal one, the restored window would be placed by it.
+TEST_F(Sync, TheFrameOfAWindowTheWindowManagerHoldsMaximisedIsNotLearnt) {
+    showFramed();
+    const std::size_t placed = platform.placed.size();
+    platform.held = true;
+    platform.wmFrame = kMaximisedFrame;
+    sync.frameChanged();
+    EXPECT_EQ(sync.frame(), kFrame);
+    EXPECT_EQ(platform.placed.size(), placed);
+}
+
+// The place asked for before the frame was known comes back late, after the window
+// settled at the place asked for with the frame: it is no move of the user's.
+TEST_F(Sync, AnEchoOfAPlaceAskedForWithAnEarlierFrameIsNoUserMove) {
+    showFramed();
+    ASSERT_EQ(platform.placed.front(), QRect(278, 208, 497, 304));
+    report(platform.placed.front());
+    EXPECT_EQ(modelRect(), QRect(278, 208, 497, 304));
+    // The user's move to anywhere else is still the user's.
+    report(QRect(280, 208, 487, 270));
+    EXPECT_EQ(modelRect(), QRect(275, 179, 497, 304));
 }

@@ -24,18 +24,21 @@ void EchoFilter::askedSize(QSize client) {
     sizes_.push_back({client, now});
 }
 
-void EchoFilter::askedPosition(QPoint outer) {
+void EchoFilter::askedPosition(QPoint outer, QPoint client) {
     const qint64 now = nowMs_();
     forgetOld(positions_, now);
+    forgetOld(clientPositions_, now);
     positions_.push_back({outer, now});
+    clientPositions_.push_back({client, now});
 }
 
 bool EchoFilter::sizeEcho(QSize client) const {
     return recent(sizes_, client, nowMs_());
 }
 
-bool EchoFilter::positionEcho(QPoint outer) const {
-    return recent(positions_, outer, nowMs_());
+bool EchoFilter::positionEcho(QPoint outer, QPoint client) const {
+    const qint64 now = nowMs_();
+    return recent(positions_, outer, now) || recent(clientPositions_, client, now);
 }
 
 }  // namespace tk::qt

@@ -24,12 +24,14 @@ class EchoFilter {
 
     // A client area size asked for.
     void askedSize(QSize client);
-    // A place asked for: the outer frame's position, for the frame the window is known
-    // to have.
-    void askedPosition(QPoint outer);
+    // A place asked for: the outer frame's position, and the client area's for the
+    // frame the window was then known to have.
+    void askedPosition(QPoint outer, QPoint client);
 
     bool sizeEcho(QSize client) const;
-    bool positionEcho(QPoint outer) const;
+    // Either matches: a place comes back as asked even when the frame learnt since
+    // makes its outer position another (the client area is where it was asked).
+    bool positionEcho(QPoint outer, QPoint client) const;
 
   private:
     template <class T>
@@ -45,6 +47,7 @@ class EchoFilter {
     std::function<qint64()> nowMs_;
     std::deque<Request<QSize>> sizes_;
     std::deque<Request<QPoint>> positions_;
+    std::deque<Request<QPoint>> clientPositions_;
 };
 
 }  // namespace tk::qt

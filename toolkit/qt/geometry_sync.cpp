@@ -79,14 +79,15 @@ void GeometrySync::apply() {
     const bool move = !platform_.visible() || outerPos() != pos;
     if (!resize && !move) return;
     if (resize) echo_.askedSize(client);
-    if (move) echo_.askedPosition(pos);
     if (move) {
         // Placed by its client area and the frame the window manager said it gives.
         // Qt's move() counts from its own record of the frame, which keeps a titled
         // frame's top after the window has gone borderless (seen under icewm: the
         // window then sat a title bar's height too low for the whole title screen).
         const FrameExtents f = platformFrame();
-        platform_.place(QRect(pos + QPoint(f.left, f.top), client));
+        const QRect asked(pos + QPoint(f.left, f.top), client);
+        echo_.askedPosition(pos, asked.topLeft());
+        platform_.place(asked);
     } else {
         platform_.resize(client);
     }
@@ -129,9 +130,10 @@ void GeometrySync::watchTick() {
 }
 
 void GeometrySync::frameChanged() {
-    // Only the frame of a normal window: a maximised one has borders of its own.
+    // Only the frame of a normal window: a maximised one has borders of its own. The
+    // window manager may tell that frame before Qt reports the new state (xfwm4 does).
     if (platform_.border() != BorderStyle::Sizeable || model_.state() != WindowState::Normal ||
-        platform_.state() != WindowState::Normal || restoring_)
+        platform_.state() != WindowState::Normal || restoring_ || platform_.heldByWindowManager())
         return;
     const std::optional<FrameExtents> now = platform_.frame();
     if (!now) return;  // not framed yet
@@ -150,7 +152,7 @@ void GeometrySync::reported() {
 void GeometrySync::takeUserGeometry() {
     if (platform_.heldByWindowManager()) return;
     userResize(platform_.clientGeometry().size());
-    userMove(outerPos());
+    userMove(outerPos(), platform_.clientGeometry().topLeft());
 }
 
 void GeometrySync::userResize(QSize client) {
@@ -168,9 +170,9 @@ void GeometrySync::userResize(QSize client) {
     if (userResized_) userResized_();
 }
 
-void GeometrySync::userMove(QPoint pos) {
+void GeometrySync::userMove(QPoint pos, QPoint client) {
     if (model_.state() != WindowState::Normal || platform_.state() != WindowState::Normal ||
-        watching() || restoring_ || platform_.reframing() || echo_.positionEcho(pos))
+        watching() || restoring_ || platform_.reframing() || echo_.positionEcho(pos, client))
         return;
     if (pos.x() == model_.left() && pos.y() == model_.top()) return;
     model_.userMoved(pos.x(), pos.y());

@@ -95,7 +95,7 @@ class GeometrySync {
     QPoint outerPos() const;
     bool matches() const;
     void userResize(QSize client);
-    void userMove(QPoint outer);
+    void userMove(QPoint outer, QPoint client);
 
     Window& model_;
     Platform& platform_;
