@@ -17,6 +17,7 @@
 #include "replay_support.h"
 #include "tests/qt_support.h"
 #include "toolkit/qt/frame_trace.h"
+#include "toolkit/qt/frame_tracer.h"
 #include "toolkit/qt/text_metrics.h"
 #include "toolkit/qt/window_host.h"
 #include "tools/replay/session.h"
@@ -101,4 +102,24 @@ TEST(FrameTrace, BothWindowsOfTheGameWriteToTheOneTrace) {
     }
     const auto& all = seen;
     for (const std::string& line : all) EXPECT_EQ(line.rfind("frame ", 0), 0u) << line;
+}
+
+TEST(FrameTrace, AFrameShowsTheKeysTakenSinceTheLastFrameThatShowedSomething) {
+    TraceFile file;
+    tk::qt::FrameTracer tracer(tk::qt::FrameTrace::fromEnvironment());
+    ASSERT_TRUE(tracer.on());
+    tracer.keyChanged(10);
+    tracer.keyChanged(12);
+    tracer.frameShown(20);
+    tracer.keyChanged(30);
+    tracer.nothingShown();  // what that key changed never showed
+    tracer.frameShown(40);
+    EXPECT_EQ(file.lines(),
+              (std::vector<std::string>{"key 10 20", "key 12 20", "frame 20", "frame 40"}));
+
+    tk::qt::FrameTracer off(nullptr);
+    EXPECT_FALSE(off.on());
+    off.keyChanged(50);
+    off.frameShown(60);
+    EXPECT_EQ(file.lines().size(), 4u);
 }

@@ -24,7 +24,26 @@ namespace tk::qt {
 // The ICCCM window states of WM_STATE; None when the property is missing.
 enum class WmState { None, Withdrawn, Normal, Iconic };
 
-class X11Frame : public QAbstractNativeEventFilter {
+// What the window manager says of one window, as the re-framer asks it.
+class WmAnswers {
+  public:
+    virtual ~WmAnswers() = default;
+    // Whether a window manager runs at all.
+    virtual bool wmRunning() const = 0;
+    // Managed: the window manager has taken the window in.
+    virtual bool managed() const = 0;
+    // Withdrawn: unmapped and let go, so it may be mapped again with other hints.
+    virtual bool withdrawn() const = 0;
+    // The frame the window manager gives the window, in the screen's pixels; empty
+    // while it has said nothing.
+    virtual std::optional<FrameExtents> extents() const = 0;
+    // Asks for the frame an unmapped window would get; the answer comes as a change.
+    virtual void requestExtents() = 0;
+    // Forgets the last answer, so a fresh one can be told apart.
+    virtual void clearExtents() = 0;
+};
+
+class X11Frame : public QAbstractNativeEventFilter, public WmAnswers {
   public:
     // Null unless Qt runs on X11. `changed` is called (from the event loop, never from
     // inside Qt's event handling) when WM_STATE, _NET_FRAME_EXTENTS or the window's
@@ -35,23 +54,23 @@ class X11Frame : public QAbstractNativeEventFilter {
     X11Frame& operator=(const X11Frame&) = delete;
 
     // Whether a window manager runs at all (_NET_SUPPORTING_WM_CHECK on the root).
-    bool wmRunning() const;
+    bool wmRunning() const override;
     WmState state() const;
     // Whether the window manager holds the window maximised, full-screen or hidden
     // (_NET_WM_STATE), read from the server as it is now.
     bool maximisedOrHidden() const;
     // Managed: the window manager has taken the window in (Normal or Iconic).
-    bool managed() const;
+    bool managed() const override;
     // Withdrawn: unmapped and let go, so it may be mapped again with other hints.
-    bool withdrawn() const;
+    bool withdrawn() const override;
     // The frame the window manager gives the window: _NET_FRAME_EXTENTS, or no frame
     // when the window is not inside a frame window. Empty while it has said nothing.
-    std::optional<FrameExtents> extents() const;
+    std::optional<FrameExtents> extents() const override;
     // Asks the window manager for the frame an unmapped window would get
     // (_NET_REQUEST_FRAME_EXTENTS); the answer comes as a _NET_FRAME_EXTENTS change.
-    void requestExtents();
+    void requestExtents() override;
     // Forgets the last answer, so a fresh one can be told apart.
-    void clearExtents();
+    void clearExtents() override;
 
     bool nativeEventFilter(const QByteArray& type, void* message, qintptr* result) override;
 
