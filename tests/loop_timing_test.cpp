@@ -179,24 +179,24 @@ TEST(LoopTiming, ATimerWhoseTickChangedNothingSleepsUntilSomethingChanges) {
     r.logTicks(q, 10, true);
     r.real.set(ms(10));
     EXPECT_EQ(r.loop.wake(), 1);
-    EXPECT_TRUE(r.app.scheduler().sleeping(q));
-    EXPECT_EQ(r.app.scheduler().nextDue(), std::nullopt) << "nothing to wake up for";
+    EXPECT_TRUE(r.loop.sleepers().sleeping(q));
+    EXPECT_EQ(r.loop.nextDue(), std::nullopt) << "nothing to wake up for";
     r.real.set(ms(40));
     EXPECT_EQ(r.loop.wake(), 0);
     // An input that changes nothing leaves it asleep; one that does wakes it on its
     // own phase, not late.
     r.real.set(ms(45.3));
     r.app.keyDown(r.window, 'D', 0);
-    EXPECT_EQ(r.app.scheduler().nextDue(), std::nullopt);
+    EXPECT_EQ(r.loop.nextDue(), std::nullopt);
     r.window.userResized(300, 200);
-    EXPECT_FALSE(r.app.scheduler().sleeping(q));
-    EXPECT_EQ(r.app.scheduler().nextDue(), ms(50));
+    EXPECT_FALSE(r.loop.sleepers().sleeping(q));
+    EXPECT_EQ(r.loop.nextDue(), ms(50));
     r.real.set(ms(50.2));
     EXPECT_EQ(r.loop.wake(), 1);
     EXPECT_EQ(q.due(), ms(60));
     EXPECT_EQ(r.seen.log, (Log{"round@10 due 10", "q@10", "input0@45", "input2@45",
                                "round@50 due 50", "q@50"}));
-    EXPECT_EQ(r.app.scheduler().ticksSkipped(), 0u) << "nothing was due in a round";
+    EXPECT_EQ(r.loop.sleepers().ticksSkipped(), 0u) << "nothing was due in a round";
 }
 
 TEST(LoopTiming, ASleepingTimerTicksInTheRoundWhereAnEarlierTickChangedSomething) {
@@ -208,7 +208,7 @@ TEST(LoopTiming, ASleepingTimerTicksInTheRoundWhereAnEarlierTickChangedSomething
     r.loop.wake();  // q's first tick changes nothing
     // Only a sets the deadline; at 30 ms a (created first) changes the game, and q,
     // due at the same time, ticks after it.
-    EXPECT_EQ(r.app.scheduler().nextDue(), ms(30));
+    EXPECT_EQ(r.loop.nextDue(), ms(30));
     r.real.set(ms(30));
     EXPECT_EQ(r.loop.wake(), 2);
     r.real.set(ms(60));
@@ -233,7 +233,7 @@ TEST(LoopTiming, ALateRoundSkipsASleepingTickDueBeforeTheChangeAndRunsTheRestLat
     EXPECT_EQ(r.loop.wake(), 2);
     EXPECT_EQ(q.due(), ms(40));
     EXPECT_EQ(s.due(), ms(40));
-    EXPECT_EQ(r.app.scheduler().ticksSkipped(), 1u);
+    EXPECT_EQ(r.loop.sleepers().ticksSkipped(), 1u);
     EXPECT_EQ(r.seen.log,
               (Log{"round@10 due 10", "q@10", "s@10", "round@37 due 30", "a@37", "s@37"}));
 }
@@ -343,8 +343,7 @@ void expectTheReplayAgrees(const std::vector<std::pair<double, int>>& resizes, d
     InputTimes seen;
     loop.setObserver(&seen);
     auto wakeBefore = [&](tk::Nanos t) {
-        for (auto due = live.app.scheduler().nextDue(); due && *due < t;
-             due = live.app.scheduler().nextDue()) {
+        for (auto due = loop.nextDue(); due && *due < t; due = loop.nextDue()) {
             real.set(std::max(*due, real.now()));
             loop.wake();
         }
@@ -375,7 +374,7 @@ void expectTheReplayAgrees(const std::vector<std::pair<double, int>>& resizes, d
     runUntil(ms(endMs));
     EXPECT_EQ(live.log, replayed.log);
     EXPECT_EQ(int(live.counted), int(replayed.counted));
-    EXPECT_GT(live.app.scheduler().ticksSkipped() + live.app.scheduler().ticksDelivered(), 0u);
+    EXPECT_GT(loop.sleepers().ticksSkipped() + live.app.scheduler().ticksDelivered(), 0u);
 }
 
 }  // namespace

@@ -49,9 +49,8 @@ Played replay(const std::string& name, tk::QuietTicks mode) {
     } catch (const std::logic_error& e) {  // a checked tick changed the game
         run.noisy.push_back(e.what());
     }
-    const tk::Scheduler& scheduler = session.app().scheduler();
-    run.delivered = scheduler.ticksDelivered();
-    run.skipped = scheduler.ticksSkipped();
+    run.delivered = session.app().scheduler().ticksDelivered();
+    run.skipped = session.sleepers().ticksSkipped();
     return run;
 }
 

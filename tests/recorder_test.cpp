@@ -102,7 +102,7 @@ struct RealSession {
         for (const Action& a : actions) {
             const tk::Nanos at = tk::Nanos(a.ms * double(kMs));
             for (;;) {
-                const auto due = app.scheduler().nextDue();
+                const auto due = loop->nextDue();
                 if (!due) break;
                 const tk::Nanos wake = std::max(*due, real.now()) + lateness();
                 if (wake >= at) break;

@@ -136,6 +136,22 @@ TEST(TimerRules, ALateTimerDeliversOneTickAndDropsMissedPeriods) {
     EXPECT_EQ(a.due(), 75 * tk::kMillisecond);  // one period after the tick it should have had
 }
 
+TEST(TimerRules, SkippingToALaterTimeKeepsThePhaseAndTheDeadline) {
+    Rig r;
+    tk::Timer a(r.sched, "a"), b(r.sched, "b"), off(r.sched, "off");
+    r.make(a, 10);
+    r.make(b, 25);
+    r.make(off, 10, false);
+    r.sched.skipTo(a, 35 * tk::kMillisecond);  // the earliest moves: 10 -> 40
+    EXPECT_EQ(a.due(), 40 * tk::kMillisecond);
+    EXPECT_EQ(r.sched.nextDue(), 25 * tk::kMillisecond);
+    r.sched.skipTo(b, 25 * tk::kMillisecond);  // already there
+    r.sched.skipTo(off, 35 * tk::kMillisecond);
+    EXPECT_FALSE(off.armed());
+    r.runUntil(50);
+    EXPECT_EQ(r.log, (Log{"b@25", "a@40", "a@50", "b@50"}));
+}
+
 TEST(TimerRules, ATimerDestroyedDuringARoundCostsNoOtherTickOfIt) {
     Rig r;
     auto first = std::make_unique<tk::Timer>(r.sched, "first");

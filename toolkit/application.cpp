@@ -30,9 +30,6 @@ void Application::removeWindow(Window& w) {
 void Application::inputArrives(Input in) {
     in.nested = inputDepth_ > 0 || scheduler_.delivering();
     if (inputObserver_) inputObserver_->input(in);
-    // Sleeping timers wake from their phase at this moment should the input change
-    // anything.
-    if (!in.nested) scheduler_.catchUp();
 }
 
 void Application::setMouseCaptured(bool captured) {

@@ -12,9 +12,9 @@ Nanos LoopClock::advance() {
     return now_;
 }
 
-RealLoop::RealLoop(Application& app, LoopClock& clock) : app_(app), clock_(clock) {
+RealLoop::RealLoop(Application& app, LoopClock& clock)
+    : app_(app), clock_(clock), sleepers_(app.scheduler(), QuietTicks::Skip) {
     app_.setInputObserver(this);
-    app_.scheduler().setQuietTicks(QuietTicks::Skip);
 }
 
 RealLoop::~RealLoop() {
@@ -26,10 +26,10 @@ int RealLoop::wake() {
 }
 
 int RealLoop::round(Nanos at) {
-    const auto due = scheduler().nextDue();
+    const auto due = nextDue();
     if (!due || *due > at) return 0;
     if (observer_) observer_->roundBegins(at, *due);
-    return scheduler().runDue();
+    return sleepers_.runDue();
 }
 
 void RealLoop::input(const Input& in) {
@@ -44,6 +44,7 @@ void RealLoop::input(const Input& in) {
     }
     if (observer_) observer_->inputArrives(at, in);
     if (!in.nested && inputHook_) inputHook_();
+    sleepers_.input(in);
 }
 
 template <class Fn>
@@ -75,13 +76,13 @@ WakeDriver::~WakeDriver() {
 
 void WakeDriver::start() {
     started_ = true;
-    if (auto due = loop_.scheduler().nextDue()) arm(*due);
+    if (auto due = loop_.nextDue()) arm(*due);
 }
 
 void WakeDriver::rearm() {
     if (!started_) return;
     guarded([this] {
-        if (auto due = loop_.scheduler().nextDue()) {
+        if (auto due = loop_.nextDue()) {
             arm(*due);
         } else {
             disarm();

@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "toolkit/application.h"
+#include "toolkit/sleeping_timers.h"
 #include "toolkit/timer.h"
 
 namespace tk {
@@ -49,7 +50,7 @@ class LoopObserver {
 // every tick due by its time run, as the replay runs the ticks due at or before a
 // command's time before the command. A change of mouse capture moves no time.
 //
-// A timer whose tick changed nothing sleeps until something changes (QuietTicks::Skip):
+// A timer whose tick changed nothing sleeps until something changes (SleepingTimers):
 // its ticks would change nothing either, and the loop need not wake for them.
 class RealLoop : public InputObserver {
   public:
@@ -60,6 +61,9 @@ class RealLoop : public InputObserver {
     RealLoop& operator=(const RealLoop&) = delete;
 
     Scheduler& scheduler() const { return app_.scheduler(); }
+    // The earliest due tick to wake up for: sleeping timers set none.
+    std::optional<Nanos> nextDue() const { return sleepers_.nextDue(); }
+    const SleepingTimers& sleepers() const { return sleepers_; }
     // A wake-up of the platform timer. Returns how many ticks ran.
     int wake();
     void input(const Input& in) override;
@@ -75,6 +79,7 @@ class RealLoop : public InputObserver {
     LoopClock& clock_;
     LoopObserver* observer_ = nullptr;
     std::function<void()> inputHook_;
+    SleepingTimers sleepers_;
 };
 
 // Wakes a real loop from a platform's event loop with one platform timer, armed for the

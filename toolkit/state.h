@@ -11,7 +11,7 @@ namespace tk {
 // window, timer and menu properties, the media player, reports, the mouse and the
 // game's own variables. A tick that left the count as it was changed nothing, and
 // would change nothing again until the count moves: a real event loop need not wake
-// up for it (Scheduler::setQuietTicks).
+// up for it (tk::SleepingTimers).
 namespace detail {
 inline std::uint64_t stateChanges = 0;
 }

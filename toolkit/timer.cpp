@@ -59,6 +59,7 @@ void Scheduler::add(Timer& t) {
 
 void Scheduler::remove(Timer& t) {
     if (running_ == &t) running_ = nullptr;
+    if (filter_) filter_->forget(t);
     disarm(t);
     std::erase(all_, &t);
     // runDue may be walking the round: leave a gap rather than move the rest under it.
@@ -85,44 +86,13 @@ void Scheduler::disarm(Timer& t) {
     if (t.due_ == earliest_) earliestKnown_ = false;
 }
 
-std::optional<Nanos> Scheduler::scanEarliestAwake() const {
-    std::optional<Nanos> best;
-    for (const Timer* t : armed_)
-        if (!sleeping(*t) && (!best || t->due_ < *best)) best = t->due_;
-    return best;
-}
-
-bool Scheduler::dueForCheck(Timer& t) {
-    if (!digest_) return false;
-    if (t.checkedAt_ == t.quietAt_ && ++t.sleptUnchecked_ < kRecheckEvery) return false;
-    t.checkedAt_ = t.quietAt_;
-    t.sleptUnchecked_ = 0;
-    checkedState_ = digest_();
-    return true;
-}
-
-void Scheduler::ticked(Timer& t, std::uint64_t changes, bool failed, bool checked) {
-    t.quietAt_ = !failed && stateChanges() == changes ? changes : Timer::kLoud;
-    if (checked && fault_ && digest_() != checkedState_) fault_(t);
-}
-
-std::optional<Nanos> Scheduler::catchUp(Nanos now) {
-    if (quiet_ != QuietTicks::Skip) return nextDue();
-    // Until the first tick of an awake timer nothing changes: a sleeping timer's ticks
-    // before it are the ones that would have changed nothing. With such a tick due by now,
-    // the sleeping ones due at its time stay to run in its round, in creation order.
-    // Without one, every sleeping tick due by now is one the replay runs, to no effect,
-    // before anything else happens at now, an input above all: the first one left is
-    // after now.
-    const auto awake = scanEarliestAwake();
-    const Nanos until = awake && *awake <= now ? *awake : now + 1;
-    for (Timer* t : armed_) {
-        if (t->due_ >= until || !sleeping(*t)) continue;
-        const Nanos p = t->period();
-        t->due_ += (until - t->due_ + p - 1) / p * p;
-    }
-    earliestKnown_ = false;
-    return awake;
+void Scheduler::skipTo(Timer& t, Nanos until) {
+    if (!t.armed_ || t.due_ >= until) return;
+    const bool earliest = t.due_ == earliest_;
+    const Nanos p = t.period();
+    t.due_ += (until - t.due_ + p - 1) / p * p;
+    // Only the earliest one moving later makes a search necessary.
+    if (earliest) earliestKnown_ = false;
 }
 
 Nanos Scheduler::scanEarliest() const {
@@ -134,7 +104,7 @@ Nanos Scheduler::scanEarliest() const {
 int Scheduler::runDue() {
     const Nanos now = clock_.now();
     if (armed_.empty()) return 0;
-    const auto next = catchUp(now);
+    const auto next = nextDue();
     if (!next || *next > now) return 0;
     // One pass: the round, and the earliest of the timers that are not in it. Each tick
     // then brings in its next due time, and whatever a handler arms its own.
@@ -161,11 +131,9 @@ int Scheduler::runDue() {
     for (std::size_t i = 1; !oneDue && i < round_.size(); ++i)
         for (std::size_t j = i; j > 0 && round_[j - 1]->due_ > round_[j]->due_; --j)
             std::swap(round_[j - 1], round_[j]);
-    // The simulator runs every tick: its rounds do without the quiet-tick bookkeeping.
-    return quiet_ == QuietTicks::Run ? deliver<false>(now) : deliver<true>(now);
+    return deliver(now);
 }
 
-template <bool kWatching>
 int Scheduler::deliver(Nanos now) {
     int ran = 0;
     // Reset however the round ends. A handler's failure without a sink leaves the rest
@@ -190,14 +158,7 @@ int Scheduler::deliver(Nanos now) {
         if (next <= late) next = late + t->period();
         t->due_ = next;
         if (earliestKnown_ && next < earliest_) earliest_ = next;
-        bool check = false;
-        if (kWatching && sleeping(*t)) {
-            if (quiet_ == QuietTicks::Skip) {
-                ++skipped_;
-                continue;
-            }
-            check = dueForCheck(*t);
-        }
+        if (filter_ && filter_->skip(*t)) continue;
         if (tickObserver_) tickObserver_(*t, due, late);
         ++ran;
         ++delivered_;
@@ -213,7 +174,6 @@ int Scheduler::deliver(Nanos now) {
                 s.orphaned_ = nullptr;
             }
         } running(*this, t);
-        const std::uint64_t changes = kWatching ? stateChanges() : 0;
         bool failed = false;
         if (errorSink_) {
             try {
@@ -225,7 +185,7 @@ int Scheduler::deliver(Nanos now) {
         } else {
             t->handler_(t);
         }
-        if (kWatching && running_ == t) ticked(*t, changes, failed, check);  // still alive
+        if (filter_ && running_ == t) filter_->ran(*t, failed);  // still alive
     }
     delivering.completed = true;
     round_.clear();

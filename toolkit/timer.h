@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
-#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,16 +54,17 @@ class Timer : public Object {
     void setInterval(std::uint32_t ms);
     void setOnTimer(Handler handler);
 
-    // Scheduling state, for the scheduler and for tests.
+    // Scheduling state, for the scheduler, a loop and tests.
     bool armed() const { return armed_; }
     Nanos due() const { return due_; }
+    // The time between its ticks: the interval, or the shortest period when shorter.
+    Nanos period() const {
+        return Nanos(interval_ < kShortestPeriodMs ? kShortestPeriodMs : interval_) * kMillisecond;
+    }
 
   private:
     friend class Scheduler;
     void restart();
-    Nanos period() const {
-        return Nanos(interval_ < kShortestPeriodMs ? kShortestPeriodMs : interval_) * kMillisecond;
-    }
 
     Scheduler& scheduler_;
     std::size_t order_ = 0;  // creation order: ties between due ticks go by it
@@ -74,19 +74,21 @@ class Timer : public Object {
     Handler retired_;  // the running handler, once something replaced it
     bool armed_ = false;
     Nanos due_ = 0;
-    // The count of changes (stateChanges) that its last tick left as it found, or kLoud.
-    static constexpr std::uint64_t kLoud = std::numeric_limits<std::uint64_t>::max();
-    std::uint64_t quietAt_ = kLoud;
-    std::uint64_t checkedAt_ = kLoud;  // the count at which a sleeping tick was checked
-    std::uint32_t sleptUnchecked_ = 0;
 };
 
-// What a scheduler does with the tick of a timer whose last tick changed nothing, as
-// long as nothing has changed since: that tick would change nothing either.
-enum class QuietTicks {
-    Run,    // deliver it like any other
-    Skip,   // keep its period but run nothing, and wake no loop for it
-    Check,  // deliver it, and have the state compared before and after (tests)
+// Lets a loop leave out ticks it knows would change nothing (tk::SleepingTimers).
+// Without one, every due tick runs.
+class TickFilter {
+  public:
+    virtual ~TickFilter() = default;
+    // A tick is due and about to run: true leaves it out; its next one is due as if it
+    // had run.
+    virtual bool skip(const Timer& t) = 0;
+    // Its handler returned, or failed into the error sink. Not called when the handler
+    // destroyed its timer.
+    virtual void ran(const Timer& t, bool failed) = 0;
+    // The timer is being destroyed.
+    virtual void forget(const Timer& t) = 0;
 };
 
 // The timer queue of one event loop. It knows every timer in creation order, which
@@ -109,8 +111,6 @@ class Scheduler {
     // as rounds run, so asking costs nothing.
     std::optional<Nanos> nextDue() const {
         if (armed_.empty()) return std::nullopt;
-        // Sleeping timers wait for a change: only the others set a deadline.
-        if (quiet_ == QuietTicks::Skip) return scanEarliestAwake();
         // Within a round the rest of it is still to come: look at every timer then.
         if (delivering_) return scanEarliest();
         if (!earliestKnown_) {
@@ -122,30 +122,11 @@ class Scheduler {
     // Whether runDue is delivering a round right now.
     bool delivering() const { return delivering_; }
 
-    void setQuietTicks(QuietTicks mode) { quiet_ = mode; }
-    // Whether the timer's next tick would change nothing: its last one did not, and
-    // nothing changed since. Always false while quiet ticks are run as usual.
-    bool sleeping(const Timer& t) const {
-        return quiet_ != QuietTicks::Run && t.quietAt_ == stateChanges();
-    }
-    // Skipping quiet ticks: moves every sleeping timer that fell behind to its first due
-    // time after now, as if it had ticked all along to no effect, now included, as the
-    // replay runs the ticks due at a command's time before the command. Anything that
-    // may change the state outside a round calls it first, so that the timers wake from
-    // their proper phase.
-    void catchUp() { catchUp(now()); }
-    // Checking quiet ticks: `digest` describes the whole state; `fault` hears of a tick
-    // that was expected to change nothing and changed the digest. The first such tick
-    // per timer and count is checked, the next one would find the very same state, and
-    // then every kRecheckEvery-th: a change that was not counted may also be one that
-    // would have woken the timer.
-    void setQuietCheck(std::function<std::string()> digest,
-                       std::function<void(const Timer&)> fault) {
-        digest_ = std::move(digest);
-        fault_ = std::move(fault);
-    }
-    std::uint64_t ticksSkipped() const { return skipped_; }
-    static constexpr std::uint32_t kRecheckEvery = 32;
+    // Asked about every due tick, when set; null for none.
+    void setTickFilter(TickFilter* filter) { filter_ = filter; }
+    // Moves an armed timer's next tick on by whole periods, to the first one at or after
+    // `until`, as if the ticks between had run: it keeps its phase.
+    void skipTo(Timer& t, Nanos until);
 
     // A failure escaping a handler goes here (a report, not a crash); the timer keeps
     // its settings and ticks again. Without a sink the failure propagates.
@@ -176,16 +157,8 @@ class Scheduler {
     void arm(Timer& t, Nanos due);
     void disarm(Timer& t);
     Nanos scanEarliest() const;  // of a non-empty armed set
-    std::optional<Nanos> scanEarliestAwake() const;
-    // Returns the earliest due time of the timers awake, which it finds on the way.
-    std::optional<Nanos> catchUp(Nanos now);
-    // Delivers the round in round_, due by `now`; kWatching: minding quiet ticks.
-    template <bool kWatching>
+    // Delivers the round in round_, due by `now`.
     int deliver(Nanos now);
-    // Whether this sleeping tick is to be checked; if so, the state before it is kept.
-    bool dueForCheck(Timer& t);
-    // After a tick: whether it changed nothing, and for a checked one, whether it did.
-    void ticked(Timer& t, std::uint64_t changes, bool failed, bool checked);
 
     Clock& clock_;
     std::vector<Timer*> all_;
@@ -197,16 +170,12 @@ class Scheduler {
     ErrorSink errorSink_;
     std::function<void(Nanos)> wake_;
     TickObserver tickObserver_;
+    TickFilter* filter_ = nullptr;
     Timer* running_ = nullptr;  // the timer whose handler runs now
     Handler orphaned_;          // the running handler of a timer that it destroyed
     bool delivering_ = false;
     std::size_t capacity_ = 0;
     std::uint64_t delivered_ = 0;
-    QuietTicks quiet_ = QuietTicks::Run;
-    std::function<std::string()> digest_;
-    std::function<void(const Timer&)> fault_;
-    std::uint64_t skipped_ = 0;
-    std::string checkedState_;
 };
 
 // The platform's refusal of a new timer.

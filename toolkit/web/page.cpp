@@ -62,9 +62,8 @@ std::uint64_t Page::ticksOf(const std::string& timerName) {
 }
 
 bool Page::asleep(const std::string& timerName) {
-    Scheduler& s = app_.scheduler();
-    for (const Timer* t : s.timers())
-        if (t->name() == timerName) return t->armed() && s.sleeping(*t);
+    for (const Timer* t : app_.scheduler().timers())
+        if (t->name() == timerName) return t->armed() && loop_.sleepers().sleeping(*t);
     return false;
 }
 

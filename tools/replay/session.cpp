@@ -19,11 +19,10 @@ Session::Session(Options o) {
     game_ = std::make_unique<Game>(*app_, std::move(o.media));
     window1().setHost(&host_);
     window2().setHost(&host_);
-    tk::Scheduler& scheduler = app_->scheduler();
-    const tk::QuietTicks quiet = o.quietTicks;
-    scheduler.setQuietTicks(quiet);
-    if (quiet == tk::QuietTicks::Check)
-        scheduler.setQuietCheck(
+    sleepers_ = std::make_unique<tk::SleepingTimers>(app_->scheduler(), o.quietTicks);
+    app_->setInputObserver(sleepers_.get());
+    if (o.quietTicks == tk::QuietTicks::Check)
+        sleepers_->setCheck(
             [this] {
                 std::string state;
                 replay::appendDump(state, *game_, *app_, 0);
@@ -38,11 +37,13 @@ Session::Session(Options o) {
     window1().show();
 }
 
-Session::~Session() = default;
+Session::~Session() {
+    app_->setInputObserver(nullptr);
+}
 
 void Session::runUntil(std::int64_t ms) {
     const tk::Nanos end = ms * tk::kMillisecond;
-    tk::Scheduler& s = app_->scheduler();
+    tk::SleepingTimers& s = *sleepers_;
     for (auto due = s.nextDue(); due && *due <= end; due = s.nextDue()) {
         clock_.set(*due);
         s.runDue();
@@ -54,7 +55,7 @@ void Session::deliverLate(std::int64_t dueMs, std::int64_t atMs) {
     runUntil(dueMs - 1);
     const tk::Nanos at = atMs * tk::kMillisecond;
     if (at > clock_.now()) clock_.set(at);
-    app_->scheduler().runDue();
+    sleepers_->runDue();
 }
 
 void Session::keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2) {

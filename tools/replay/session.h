@@ -9,6 +9,7 @@
 
 #include "app/main_window.h"
 #include "toolkit/headless.h"
+#include "toolkit/sleeping_timers.h"
 
 namespace brisco2 {
 
@@ -47,6 +48,8 @@ class Session {
     void keyCode(std::uint8_t vk, tk::Shortcut modifiers, bool toForm2 = false);
 
     tk::Application& app() { return *app_; }
+    // The timers asleep, under the session's QuietTicks.
+    const tk::SleepingTimers& sleepers() const { return *sleepers_; }
     TForm1& form1() { return game_->Form1; }
     TForm2& form2() { return game_->Form2; }
     tk::Form& window1() { return game_->Form1.form(); }
@@ -62,6 +65,7 @@ class Session {
     tk::RecordingReportView reports_;
     std::unique_ptr<tk::Application> app_;
     std::unique_ptr<Game> game_;
+    std::unique_ptr<tk::SleepingTimers> sleepers_;
 };
 
 }  // namespace brisco2
