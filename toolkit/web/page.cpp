@@ -9,6 +9,7 @@
 
 #include "toolkit/menu.h"
 #include "toolkit/web/imports.h"
+#include "toolkit/web/shared_constants.h"
 
 namespace tk::web {
 
@@ -119,7 +120,7 @@ EMSCRIPTEN_KEEPALIVE void tkw_user_move(int window, int left, int top) {
 }
 
 EMSCRIPTEN_KEEPALIVE void tkw_user_state(int window, int state) {
-    if (state < 0 || state > 2) return;
+    if (state < int(tk::WindowState::Normal) || state > int(tk::WindowState::Maximized)) return;
     if (auto* h = hostOf(window)) h->userState(tk::WindowState(state));
 }
 
@@ -154,6 +155,16 @@ EMSCRIPTEN_KEEPALIVE int tkw_shortcuts(int* out, int max) {
     for (int s : all)
         if (n < max) out[n++] = s;
     return n;
+}
+
+// The module's value of a constant the page shares (shared_constants.js), or -1 for a
+// name it does not know; and how many there are. The page compares them at start.
+EMSCRIPTEN_KEEPALIVE int tkw_constant(const char* name) {
+    return name ? tk::web::sharedConstant(name) : -1;
+}
+
+EMSCRIPTEN_KEEPALIVE int tkw_constant_count() {
+    return int(tk::web::sharedConstants().size());
 }
 
 }  // extern "C"
