@@ -70,46 +70,4 @@ const std::vector<DomKey>& domKeys() {
     return all;
 }
 
-namespace {
-
-// A JSON string: the names are plain ASCII, but a quote or a backslash must not break
-// the file.
-std::string quoted(std::string_view s) {
-    std::string out = "\"";
-    for (char c : s) {
-        if (c == '"' || c == '\\') out += '\\';
-        out += c;
-    }
-    return out + '"';
-}
-
-}  // namespace
-
-std::string sharedConstantsScript() {
-    std::string shared, byKey, byCode;
-    for (const SharedConstant& c : sharedConstants())
-        shared += (shared.empty() ? "" : ", ") + quoted(c.name) + ": " + std::to_string(c.value);
-    for (const DomKey& k : domKeys()) {
-        std::string& to = k.byCode ? byCode : byKey;
-        to += (to.empty() ? "" : ", ") + quoted(k.value) + ": " + std::to_string(k.virtualKey);
-    }
-    return "// The values the page shares with the game's module, written by the build from the\n"
-           "// module's own C++ (tools/shared_constants): not to be edited.\n"
-           "'use strict';\n\n"
-           "(function (B) {\n"
-           "  // By name; page.js checks them against the module's at start.\n"
-           "  B.SHARED = {" +
-           shared +
-           "};\n"
-           "  // The virtual-key codes of a KeyboardEvent's `key` (a letter in upper case)\n"
-           "  // and of its `code`.\n"
-           "  B.KEYS_BY_KEY = {" +
-           byKey +
-           "};\n"
-           "  B.KEYS_BY_CODE = {" +
-           byCode +
-           "};\n"
-           "})(window.Brisco = window.Brisco || {});\n";
-}
-
 }  // namespace tk::web

@@ -38,7 +38,4 @@ struct DomKey {
 };
 const std::vector<DomKey>& domKeys();
 
-// The page's shared_constants.js: the above as B.SHARED, B.KEYS_BY_KEY, B.KEYS_BY_CODE.
-std::string sharedConstantsScript();
-
 }  // namespace tk::web
