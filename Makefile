@@ -80,11 +80,11 @@ test-trees: build asan-build ffmpeg-web package-tree
 node_modules/.package-lock.json: package.json package-lock.json
 	npm ci --no-audit --no-fund
 
-# The browser edition takes the desktop build's tune, font tables and icon tool: those
-# first.
+# The browser edition takes the desktop build's tune, font tables, icon tool and the
+# generator of the page's shared constants: those first.
 web: deps ffmpeg-web $(BUILD)/CMakeCache.txt node_modules/.package-lock.json
 	cmake --build $(BUILD) -j$(JOBS) --target brisco2-tune-file brisco2fonttables \
-	  brisco2-tests brisco2-twin-tests brisco2-replay brisco2-make-icons
+	  brisco2-tests brisco2-twin-tests brisco2-replay brisco2-make-icons brisco2-shared-constants
 	[ -f $(WEB_BUILD)/CMakeCache.txt ] || $(EMENV) emcmake cmake -S . -B $(WEB_BUILD) \
 	  -DBRISCO2_WEB=ON -DCMAKE_BUILD_TYPE=Release \
 	  -DCMAKE_CROSSCOMPILING_EMULATOR=$$(command -v node) -DBRISCO2_NATIVE_BUILD=$(abspath $(BUILD)) \

@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "toolkit/error.h"
+#include "toolkit/keys.h"
 #include "toolkit/state.h"
 #include "toolkit/window.h"
 
@@ -173,27 +174,7 @@ std::string applicationTitle(const std::string& programPath) {
 int virtualKeyFromName(const std::string& raw) {
     std::string n;
     for (char c : raw) n += char(std::toupper(static_cast<unsigned char>(c)));
-    if (n.size() == 1 && ((n[0] >= 'A' && n[0] <= 'Z') || (n[0] >= '0' && n[0] <= '9')))
-        return n[0];
-    if (n.size() == 4 && n.starts_with("NUM") && n[3] >= '0' && n[3] <= '9')
-        return 96 + (n[3] - '0');
-    if (n.size() >= 2 && n.size() <= 3 && n[0] == 'F') {
-        int k = 0;
-        for (std::size_t i = 1; i < n.size(); ++i) {
-            if (n[i] < '0' || n[i] > '9') return -1;
-            k = k * 10 + (n[i] - '0');
-        }
-        if (k >= 1 && k <= 12 && n[1] != '0') return 111 + k;
-        return -1;
-    }
-    if (n == "SPACE") return 32;
-    if (n == "ENTER") return 13;
-    if (n == "ESC") return 27;
-    if (n == "LEFT") return 37;
-    if (n == "UP") return 38;
-    if (n == "RIGHT") return 39;
-    if (n == "DOWN") return 40;
-    return -1;
+    return virtualKeyOf(n);
 }
 
 }  // namespace tk

@@ -138,8 +138,8 @@ class Application {
 // extension, its first letter as stored and the rest in lower case.
 std::string applicationTitle(const std::string& programPath);
 
-// Qt-free key names: the virtual-key code of the keys the game and its tools name.
-// Returns -1 for an unknown name. Letters are case-insensitive.
+// The virtual-key code of a key name of the shared table (toolkit/keys.h), in any case;
+// -1 for an unknown name.
 int virtualKeyFromName(const std::string& name);
 
 }  // namespace tk

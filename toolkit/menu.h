@@ -7,16 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/keys.h"
 #include "toolkit/object.h"
 #include "toolkit/state.h"
 
 namespace tk {
-
-// Shortcut value: low byte the virtual-key code, high bits the modifiers held.
-using Shortcut = std::uint16_t;
-inline constexpr Shortcut kShift = 0x2000;
-inline constexpr Shortcut kCtrl = 0x4000;
-inline constexpr Shortcut kAlt = 0x8000;
 
 class MenuItem : public Object {
   public:

@@ -129,6 +129,9 @@ const scenarios = {
 
     // The menu at 3 s, the main window framed again, in front.
     await untilMenu(browser, page, 'menu');
+    const differ = await page.evaluate(() => Module.differentConstants());
+    check(Array.isArray(differ) && differ.length === 0,
+      'the page and the module disagree on ' + JSON.stringify(differ));
     const m = await clientOf(page, 0);
     check(m.framed && m.active, 'the main window is not framed and active at 3.5 s');
     check(m.outer.x === 278 && m.outer.y === 208 && m.outer.width === 497 && m.outer.height === 304,
@@ -320,6 +323,19 @@ const scenarios = {
     check(/brisco2\.wasm/.test(text) && /cannot run/.test(text), 'the notice says "' + text + '"');
     check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
     await browser.shot(page, 'no-wasm');
+    server.close();
+
+    // A page file from another build: a shared value differs from the module's, and the
+    // page says so rather than press the wrong keys.
+    const shared = fs.readFileSync(path.join(build, 'shared_constants.js'), 'utf8');
+    const other = shared.replace(/"SHIFT":\s*\d+/, '"SHIFT":1');
+    check(other !== shared, 'no SHIFT in shared_constants.js');
+    server = await serve(build, { replace: { 'shared_constants.js': other } });
+    page = await browser.open(server.url);
+    text = await waitFor('the notice', () => noticeText(page), 20000);
+    log('with another build\'s shared_constants.js: ' + text);
+    check(/different builds/.test(text) && /SHIFT/.test(text), 'the notice says "' + text + '"');
+    check(page.errors.length === 0, 'page errors: ' + page.errors.join('; '));
     server.close();
 
     // A decoder that cannot be fetched: the report says so, the game goes on.

@@ -18,6 +18,7 @@
 #include "toolkit/web/canvas.h"
 #include "toolkit/web/event_loop.h"
 #include "toolkit/web/imports.h"
+#include "toolkit/web/page.h"
 #include "toolkit/web/web_media.h"
 #include "toolkit/web/window_host.h"
 
@@ -39,7 +40,8 @@ struct PageLog {
     std::vector<std::pair<int, std::vector<std::uint8_t>>> pictures;
     std::vector<std::string> opened;
     std::string openFailure;  // what the next open answers; empty: it opens
-    int plays = 0, closes = 0;
+    std::vector<std::string> prefetched;
+    int plays = 0, closes = 0, quits = 0;
     void clear() { *this = PageLog{}; }
 };
 PageLog page;
@@ -80,7 +82,12 @@ int tkw_measure(const char*, const char* text, int* height) {
     return int(std::strlen(text)) * 5;
 }
 void tkw_report_show(int, const char*, const char*) {}
-void tkw_quit() {}
+void tkw_quit() {
+    ++page.quits;
+}
+void tkw_media_prefetch(const char* name) {
+    page.prefetched.push_back(name);
+}
 int tkw_media_open(const char* name, char* failure, int size) {
     page.opened.push_back(name);
     if (page.openFailure.empty()) return 0;
@@ -96,6 +103,18 @@ void tkw_media_close() {
 int tkw_media_playing() {
     return page.plays > 0 ? 1 : 0;
 }
+}
+
+// What the module exports to the page (page.cpp).
+extern "C" {
+void tkw_wake();
+int tkw_key(int window, int virtualKey, int modifiers);
+void tkw_report_closed(int report);
+double tkw_ticks(const char* timerName);
+int tkw_asleep(const char* timerName);
+int tkw_shortcuts(int* out, int max);
+int tkw_constant(const char* name);
+int tkw_constant_count();
 }
 
 namespace {
@@ -307,6 +326,63 @@ TEST_F(WebWindows, KeysGoThroughTheShortcutsAndThePaintIsWholeOnlyWhenAsked) {
               (std::vector<std::int32_t>{tk::web::WebCanvas::kClip, 0, 0, 100, 50,
                                          tk::web::WebCanvas::kFill, 0, 0, 100, 50,
                                          std::int32_t(w.color().rgb)}));
+}
+
+using WebPage = Fixture;
+
+// The page's calls reach what the program's entry registered, windows by the id the page
+// knows them by; before that, and for an id no host has, they do nothing.
+TEST_F(WebPage, TheCallsReachTheRegisteredPartsAndNothingElse) {
+    tk::Window w("Form1", app);
+    w.setBounds(0, 0, 100, 50);
+    tk::Menu menu("MainMenu1");
+    tk::MenuItem d("Left1", "l+", 68, true);
+    tk::MenuItem m("Menu1", "m", tk::Shortcut(77 | tk::kCtrl), true);
+    int clicks = 0;
+    d.setOnClick([&](tk::Object*) { ++clicks; });
+    menu.add(&d);
+    menu.add(&m);
+    w.setMenu(&menu);
+    tk::Timer timer(app.scheduler(), "Timer7");
+    timer.setInterval(10);
+    timer.setOnTimer([](tk::Object*) { tk::noteStateChange(); });
+    tk::web::PictureIds ids;
+    tk::web::WebWindowHost host(w, 1, ids);
+    tk::web::WebTimerDriver driver(loop, clock);
+    tk::web::TickCounts ticks(loop);
+
+    EXPECT_EQ(tkw_key(1, 68, 0), 0);  // nothing registered yet
+    tk::web::registerWithPage({&app, &driver, &ticks, {&host}});
+    EXPECT_EQ(tkw_key(0, 68, 0), 0);  // no host has id 0
+    EXPECT_EQ(tkw_key(2, 68, 0), 0);
+    EXPECT_EQ(clicks, 0);
+    EXPECT_EQ(tkw_key(1, 68, 0), 1);
+    EXPECT_EQ(clicks, 1);
+    int shortcuts[4] = {};
+    ASSERT_EQ(tkw_shortcuts(shortcuts, 4), 2);
+    EXPECT_EQ(shortcuts[0], 68);
+    EXPECT_EQ(shortcuts[1], 77 | tk::kCtrl);
+    EXPECT_EQ(tkw_shortcuts(shortcuts, 1), 1);  // never more than asked
+
+    driver.start();
+    clock.set(10 * kMillisecond);
+    tkw_wake();
+    clock.set(20 * kMillisecond);
+    tkw_wake();
+    EXPECT_EQ(tkw_ticks("Timer7"), 2.0);
+    EXPECT_EQ(tkw_ticks("NoSuchTimer"), 0.0);
+    EXPECT_EQ(tkw_asleep("Timer7"), 0);
+
+    // The shared values by name, as the page compares them.
+    EXPECT_EQ(tkw_constant("SHIFT"), tk::kShift);
+    EXPECT_EQ(tkw_constant("STATE_MAXIMIZED"), int(tk::WindowState::Maximized));
+    EXPECT_EQ(tkw_constant("KEY_F5"), 116);
+    EXPECT_EQ(tkw_constant("shift"), -1);
+    EXPECT_GT(tkw_constant_count(), 70);
+
+    tk::web::registerWithPage({});  // the parts go with this test
+    EXPECT_EQ(tkw_key(1, 68, 0), 0);
+    EXPECT_EQ(tkw_ticks("Timer7"), 0.0);
 }
 
 using WebMusic = Fixture;

@@ -3,35 +3,48 @@
 
 #include "toolkit/qt/keys.h"
 
+#include <string>
+
+#include "toolkit/keys.h"
+
 namespace tk::qt {
 
-std::optional<std::uint8_t> virtualKeyCode(int key, Qt::KeyboardModifiers modifiers) {
-    if (key >= Qt::Key_0 && key <= Qt::Key_9) {
-        const int digit = key - Qt::Key_0;
-        return std::uint8_t(modifiers.testFlag(Qt::KeypadModifier) ? 96 + digit : 48 + digit);
-    }
-    // Qt reports letters by their upper-case key whatever the case of the text.
-    if (key >= Qt::Key_A && key <= Qt::Key_Z) return std::uint8_t('A' + (key - Qt::Key_A));
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return std::uint8_t(112 + (key - Qt::Key_F1));
+namespace {
+
+// The shared table's name of a Qt key (toolkit/keys.h), or empty. Qt's digit and letter
+// keys are their characters, letters upper case whatever the text.
+std::string keyName(int key, Qt::KeyboardModifiers modifiers) {
+    if (key >= Qt::Key_0 && key <= Qt::Key_9)
+        return (modifiers.testFlag(Qt::KeypadModifier) ? "NUM" : "") + std::string(1, char(key));
+    if (key >= Qt::Key_A && key <= Qt::Key_Z) return std::string(1, char(key));
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return "F" + std::to_string(key - Qt::Key_F1 + 1);
     switch (key) {
         case Qt::Key_Space:
-            return 32;
+            return "SPACE";
         case Qt::Key_Return:
         case Qt::Key_Enter:
-            return 13;
+            return "ENTER";
         case Qt::Key_Escape:
-            return 27;
+            return "ESC";
         case Qt::Key_Left:
-            return 37;
+            return "LEFT";
         case Qt::Key_Up:
-            return 38;
+            return "UP";
         case Qt::Key_Right:
-            return 39;
+            return "RIGHT";
         case Qt::Key_Down:
-            return 40;
+            return "DOWN";
         default:
-            return std::nullopt;
+            return {};
     }
+}
+
+}  // namespace
+
+std::optional<std::uint8_t> virtualKeyCode(int key, Qt::KeyboardModifiers modifiers) {
+    const int code = tk::virtualKeyOf(keyName(key, modifiers));
+    if (code < 0) return std::nullopt;
+    return std::uint8_t(code);
 }
 
 std::optional<VirtualKey> toVirtualKey(int key, Qt::KeyboardModifiers modifiers) {

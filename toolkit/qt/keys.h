@@ -7,7 +7,7 @@
 
 #include <Qt>
 
-#include "toolkit/menu.h"
+#include "toolkit/keys.h"
 
 namespace tk::qt {
 

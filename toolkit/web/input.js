@@ -14,35 +14,19 @@
   // a second; only the key pressed last repeats.
   var REPEAT_DELAY_MS = 500, REPEAT_INTERVAL_MS = 33;
 
-  // Virtual-key codes of the keys the controls press, as the desktop's.
-  var VK = { A: 65, D: 68, M: 77, F5: 116 };
-  for (var digit = 1; digit <= 9; ++digit) VK[String(digit)] = 48 + digit;
+  // The virtual-key code of a key the controls press, by its name in the game's table
+  // (shared_constants.js): A, D, M, F5, 1 ... 9.
+  function vk(name) { return B.SHARED['KEY_' + name]; }
 
   // --- keys ----------------------------------------------------------------------------
-  // The virtual-key code of a key, as the desktop's: letters by what the key types,
-  // the digit row and the keypad by where they are.
+  // The virtual-key code of a key, as the desktop's: letters and the function and named
+  // keys by what the key types, the digit row and the keypad by where they are.
   function virtualKey(e) {
     var k = e.key || '';
-    if (k.length === 1) {
-      var u = k.toUpperCase();
-      if (u >= 'A' && u <= 'Z') return u.charCodeAt(0);
-    }
+    if (k.length === 1) k = k.toUpperCase();
+    if (Object.prototype.hasOwnProperty.call(B.KEYS_BY_KEY, k)) return B.KEYS_BY_KEY[k];
     var code = e.code || '';
-    var m = /^Digit([0-9])$/.exec(code);
-    if (m) return 48 + Number(m[1]);
-    m = /^Numpad([0-9])$/.exec(code);
-    if (m) return 96 + Number(m[1]);
-    m = /^F([0-9]{1,2})$/.exec(k);
-    if (m && Number(m[1]) >= 1 && Number(m[1]) <= 12) return 111 + Number(m[1]);
-    switch (k) {
-      case ' ': return 32;
-      case 'Enter': return 13;
-      case 'Escape': return 27;
-      case 'ArrowLeft': return 37;
-      case 'ArrowUp': return 38;
-      case 'ArrowRight': return 39;
-      case 'ArrowDown': return 40;
-    }
+    if (Object.prototype.hasOwnProperty.call(B.KEYS_BY_CODE, code)) return B.KEYS_BY_CODE[code];
     return null;
   }
 
@@ -117,7 +101,7 @@
     function up(e) {
       if (!pointers.delete(e.pointerId)) return;
       b.classList.toggle('held', pointers.size > 0);
-      if (repeats) letGo(VK[key], 'touch' + e.pointerId);
+      if (repeats) letGo(vk(key), 'touch' + e.pointerId);
     }
     b.addEventListener('pointerdown', function (e) {
       e.preventDefault();
@@ -127,8 +111,8 @@
       if (b.hasPointerCapture && b.hasPointerCapture(e.pointerId)) b.releasePointerCapture(e.pointerId);
       pointers.add(e.pointerId);
       b.classList.add('held');
-      if (repeats) holdDown(VK[key], 'touch' + e.pointerId);
-      else press(VK[key], 0);
+      if (repeats) holdDown(vk(key), 'touch' + e.pointerId);
+      else press(vk(key), 0);
     });
     b.addEventListener('pointerup', up);
     b.addEventListener('pointercancel', up);
@@ -235,7 +219,7 @@
 
   function change(index, was, now) {
     var source = 'pad' + index;
-    [['left', VK.A], ['right', VK.D]].forEach(function (k) {
+    [['left', vk('A')], ['right', vk('D')]].forEach(function (k) {
       if (now[k[0]] && !was[k[0]]) {
         if (window.BriscoMusic) window.BriscoMusic.userGesture();
         holdDown(k[1], source);
@@ -243,8 +227,8 @@
         letGo(k[1], source);
       }
     });
-    if (now.start && !was.start) press(VK.M, 0);
-    if (now.select && !was.select) press(VK.F5, 0);
+    if (now.start && !was.start) press(vk('M'), 0);
+    if (now.select && !was.select) press(vk('F5'), 0);
   }
 
   var RELEASED = { left: false, right: false, start: false, select: false };

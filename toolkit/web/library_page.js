@@ -26,14 +26,16 @@ mergeInto(LibraryManager.library, {
   },
 
   tkw_draw: function (w, ops, count, text) {
-    // Strings travel as byte ranges of one UTF-8 buffer.
+    // Strings travel as byte ranges of one UTF-8 buffer. The operations' codes are the
+    // module's own (shared_constants.js).
+    var C = window['Brisco']['SHARED'];
     var words = HEAP32.subarray(ops >> 2, (ops >> 2) + count);
     var list = [];
     for (var i = 0; i < count;) {
       var op = words[i];
-      if (op === 1) { list.push({ op: 'clip', x: words[i + 1], y: words[i + 2], w: words[i + 3], h: words[i + 4] }); i += 5; }
-      else if (op === 2) { list.push({ op: 'fill', x: words[i + 1], y: words[i + 2], w: words[i + 3], h: words[i + 4], rgb: words[i + 5] }); i += 6; }
-      else if (op === 3) {
+      if (op === C.OP_CLIP) { list.push({ op: 'clip', x: words[i + 1], y: words[i + 2], w: words[i + 3], h: words[i + 4] }); i += 5; }
+      else if (op === C.OP_FILL) { list.push({ op: 'fill', x: words[i + 1], y: words[i + 2], w: words[i + 3], h: words[i + 4], rgb: words[i + 5] }); i += 6; }
+      else if (op === C.OP_TEXT) {
         list.push({
           op: 'text', x: words[i + 1], y: words[i + 2], w: words[i + 3], h: words[i + 4],
           centred: words[i + 5] !== 0, rgb: words[i + 6],
@@ -42,7 +44,7 @@ mergeInto(LibraryManager.library, {
         });
         i += 11;
       }
-      else if (op === 4) { list.push({ op: 'picture', x: words[i + 1], y: words[i + 2], id: words[i + 3] }); i += 4; }
+      else if (op === C.OP_PICTURE) { list.push({ op: 'picture', x: words[i + 1], y: words[i + 2], id: words[i + 3] }); i += 4; }
       else break;  // an operation this page does not know: draw what came before
     }
     Module['page'].draw(w, list);

@@ -5,80 +5,72 @@
 
 #include <emscripten.h>
 
+#include <utility>
 #include <vector>
 
 #include "toolkit/menu.h"
 #include "toolkit/web/imports.h"
+#include "toolkit/web/shared_constants.h"
 
 namespace tk::web {
 
 namespace {
-Page* thePage = nullptr;
+// What registerWithPage was given: the program's entry owns it all.
+PageTargets targets;
+}  // namespace
+
+TickCounts::TickCounts(RealLoop& loop) : scheduler_(loop.scheduler()), sleepers_(loop.sleepers()) {
+    scheduler_.setTickObserver([this](const Timer& t, Nanos, Nanos) { ++ticks_[&t]; });
 }
 
-Page::Page(const std::string& programFile)
-    : app_(clock_, metrics_, applicationTitle(programFile)),
-      loop_(app_, clock_),
-      timers_(loop_, realClock_) {
-    app_.setReportView(&reports_);
-    app_.setQuitHandler([this] {
-        timers_.stop();
-        tkw_quit();
-    });
-    thePage = this;
+const Timer* TickCounts::find(const std::string& timerName) const {
+    for (const Timer* t : scheduler_.timers())
+        if (t->name() == timerName) return t;
+    return nullptr;
 }
 
-Page::~Page() {
-    if (thePage == this) thePage = nullptr;
+std::uint64_t TickCounts::ticksOf(const std::string& timerName) const {
+    const Timer* t = find(timerName);
+    const auto it = t ? ticks_.find(t) : ticks_.end();
+    return it != ticks_.end() ? it->second : 0;
 }
 
-Page* Page::current() {
-    return thePage;
+bool TickCounts::asleep(const std::string& timerName) const {
+    const Timer* t = find(timerName);
+    return t && t->armed() && sleepers_.sleeping(*t);
 }
 
-void Page::addWindow(Window& window) {
-    hosts_.push_back(std::make_unique<WebWindowHost>(window, int(hosts_.size()), pictures_));
-    hosts_.back()->setInputListener([this] { timers_.rearm(); });
+void registerWithPage(PageTargets parts) {
+    // Each host at its own id, whatever order they came in.
+    std::vector<WebWindowHost*> byId;
+    for (WebWindowHost* h : parts.windows) {
+        if (!h || h->id() < 0) continue;
+        if (std::size_t(h->id()) >= byId.size()) byId.resize(std::size_t(h->id()) + 1);
+        byId[std::size_t(h->id())] = h;
+    }
+    parts.windows = std::move(byId);
+    targets = std::move(parts);
 }
 
-void Page::start(Window& main) {
-    app_.scheduler().setTickObserver([this](const Timer& t, Nanos, Nanos) { ++ticks_[&t]; });
-    realClock_.start();
-    timers_.start();
-    main.show();
+void showEnded() {
+    tkw_quit();
 }
 
-void Page::prefetch(const std::string& fileName) {
+void prefetch(const std::string& fileName) {
     tkw_media_prefetch(fileName.c_str());
-}
-
-std::uint64_t Page::ticksOf(const std::string& timerName) {
-    for (const Timer* t : app_.scheduler().timers())
-        if (t->name() == timerName) {
-            auto it = ticks_.find(t);
-            return it != ticks_.end() ? it->second : 0;
-        }
-    return 0;
-}
-
-bool Page::asleep(const std::string& timerName) {
-    for (const Timer* t : app_.scheduler().timers())
-        if (t->name() == timerName) return t->armed() && loop_.sleepers().sleeping(*t);
-    return false;
-}
-
-WebWindowHost* Page::host(int id) const {
-    return id >= 0 && std::size_t(id) < hosts_.size() ? hosts_[std::size_t(id)].get() : nullptr;
 }
 
 }  // namespace tk::web
 
 // What the page calls. A call for a window the module does not know does nothing.
+using tk::web::targets;
+
 namespace {
 
 tk::web::WebWindowHost* hostOf(int window) {
-    tk::web::Page* page = tk::web::Page::current();
-    return page ? page->host(window) : nullptr;
+    return window >= 0 && std::size_t(window) < targets.windows.size()
+               ? targets.windows[std::size_t(window)]
+               : nullptr;
 }
 
 void collect(const std::vector<tk::MenuItem*>& items, std::vector<int>& out) {
@@ -93,7 +85,7 @@ void collect(const std::vector<tk::MenuItem*>& items, std::vector<int>& out) {
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void tkw_wake() {
-    if (tk::web::Page* page = tk::web::Page::current()) page->timers().wake();
+    if (targets.timers) targets.timers->wake();
 }
 
 EMSCRIPTEN_KEEPALIVE void tkw_paint(int window, int width, int height, int force) {
@@ -118,7 +110,7 @@ EMSCRIPTEN_KEEPALIVE void tkw_user_move(int window, int left, int top) {
 }
 
 EMSCRIPTEN_KEEPALIVE void tkw_user_state(int window, int state) {
-    if (state < 0 || state > 2) return;
+    if (state < int(tk::WindowState::Normal) || state > int(tk::WindowState::Maximized)) return;
     if (auto* h = hostOf(window)) h->userState(tk::WindowState(state));
 }
 
@@ -128,17 +120,15 @@ EMSCRIPTEN_KEEPALIVE int tkw_user_close(int window) {
 }
 
 EMSCRIPTEN_KEEPALIVE void tkw_report_closed(int report) {
-    if (tk::web::Page* page = tk::web::Page::current()) page->app().closeReport(report);
+    if (targets.app) targets.app->closeReport(report);
 }
 
 EMSCRIPTEN_KEEPALIVE double tkw_ticks(const char* timerName) {
-    tk::web::Page* page = tk::web::Page::current();
-    return page && timerName ? double(page->ticksOf(timerName)) : 0.0;
+    return targets.ticks && timerName ? double(targets.ticks->ticksOf(timerName)) : 0.0;
 }
 
 EMSCRIPTEN_KEEPALIVE int tkw_asleep(const char* timerName) {
-    tk::web::Page* page = tk::web::Page::current();
-    return page && timerName && page->asleep(timerName) ? 1 : 0;
+    return targets.ticks && timerName && targets.ticks->asleep(timerName) ? 1 : 0;
 }
 
 // Every shortcut the windows' menus bind, so the page can keep the browser's own
@@ -146,13 +136,23 @@ EMSCRIPTEN_KEEPALIVE int tkw_asleep(const char* timerName) {
 // is open). Returns how many were written to `out`, at most `max`.
 EMSCRIPTEN_KEEPALIVE int tkw_shortcuts(int* out, int max) {
     std::vector<int> all;
-    if (tk::web::Page* page = tk::web::Page::current())
-        for (const tk::Window* w : page->app().windows())
+    if (targets.app)
+        for (const tk::Window* w : targets.app->windows())
             if (w->menu()) collect(w->menu()->items(), all);
     int n = 0;
     for (int s : all)
         if (n < max) out[n++] = s;
     return n;
+}
+
+// The module's value of a constant the page shares (shared_constants.js), or -1 for a
+// name it does not know; and how many there are. The page compares them at start.
+EMSCRIPTEN_KEEPALIVE int tkw_constant(const char* name) {
+    return name ? tk::web::sharedConstant(name) : -1;
+}
+
+EMSCRIPTEN_KEEPALIVE int tkw_constant_count() {
+    return int(tk::web::sharedConstants().size());
 }
 
 }  // extern "C"

@@ -3,65 +3,63 @@
 
 #pragma once
 
-#include <memory>
+// The page's side of a running program as parts: what the page's calls into the module
+// (the tkw_* functions page.cpp exports) reach, and the few requests the program makes of
+// the page. The program's entry (app/web_main.cpp) makes the clock, the loop, the timer
+// driver, the window hosts and the report view, and registers here what the page's calls
+// must reach; the toolkit owns none of them.
+
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
 
 #include "toolkit/application.h"
 #include "toolkit/loop.h"
-#include "toolkit/web/canvas.h"
+#include "toolkit/timer.h"
 #include "toolkit/web/event_loop.h"
-#include "toolkit/web/report_view.h"
-#include "toolkit/web/text_metrics.h"
 #include "toolkit/web/window_host.h"
 
 namespace tk::web {
 
-// The browser's side of one running program: the clock, the timer wake-ups, the text
-// metrics, the report box and one page window per tk::Window. The page's events reach
-// it through the functions this folder exports to JavaScript.
-class Page {
+// How many ticks each timer has delivered, and which sleep: what the page's test hooks
+// and the benchmarks read (Module.ticksOf, Module.asleep).
+class TickCounts {
   public:
-    explicit Page(const std::string& programFile);
-    ~Page();
-    Page(const Page&) = delete;
-    Page& operator=(const Page&) = delete;
+    // Counts the ticks of the loop's timers from now on, as its scheduler's tick observer.
+    explicit TickCounts(RealLoop& loop);
+    TickCounts(const TickCounts&) = delete;
+    TickCounts& operator=(const TickCounts&) = delete;
 
-    // The one page of this module, once made.
-    static Page* current();
-
-    Application& app() { return app_; }
-    // Shows a window of the application in the page, with the id the page knows it by.
-    void addWindow(Window& window);
-    // The event loop starts: time 0 for every timer loaded so far, and `main` shows.
-    void start(Window& main);
-    // The program will open `fileName` with its media player: the page fetches it once
-    // the first frame is painted, so the open does not wait for the network.
-    void prefetch(const std::string& fileName);
-
-    WebWindowHost* host(int id) const;
-    WebTimerDriver& timers() { return timers_; }
-    // The game's view of time and the order of ticks and inputs, as on the desktop.
-    RealLoop& loop() { return loop_; }
-    // How many ticks the named timer has delivered since start (0 for an unknown name):
-    // the real clock's pace, for the benchmarks.
-    std::uint64_t ticksOf(const std::string& timerName);
+    // Ticks the named timer has delivered (0 for an unknown name): the real clock's pace.
+    std::uint64_t ticksOf(const std::string& timerName) const;
     // Whether the named timer is armed and asleep: its ticks pass, to no effect, without
     // the loop waking for them (false for an unknown name).
-    bool asleep(const std::string& timerName);
+    bool asleep(const std::string& timerName) const;
 
   private:
-    WebClock realClock_;
-    LoopClock clock_{realClock_};
-    WebTextMetrics metrics_;
-    Application app_;
-    WebReportView reports_;
-    RealLoop loop_;
-    WebTimerDriver timers_;
-    PictureIds pictures_;
-    std::vector<std::unique_ptr<WebWindowHost>> hosts_;
+    const Timer* find(const std::string& timerName) const;
+
+    Scheduler& scheduler_;
+    const SleepingTimers& sleepers_;
     std::unordered_map<const Timer*, std::uint64_t> ticks_;
 };
+
+// What the page's calls reach. A call whose part is not registered does nothing, as does
+// one for a window id no host has.
+struct PageTargets {
+    Application* app = nullptr;           // a report closed, the shortcuts
+    WebTimerDriver* timers = nullptr;     // the wake-up
+    TickCounts* ticks = nullptr;          // the test hooks
+    std::vector<WebWindowHost*> windows;  // each at the id the page knows it by
+};
+// Registers them; the parts must live as long as the page can call.
+void registerWithPage(PageTargets targets);
+
+// The page shows that the program has ended.
+void showEnded();
+// The program will open `fileName` with its media player: the page fetches it once the
+// first frame is painted, so the open does not wait for the network.
+void prefetch(const std::string& fileName);
 
 }  // namespace tk::web

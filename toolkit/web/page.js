@@ -13,9 +13,11 @@ var Brisco = window.Brisco = window.Brisco || {};
 var Module = (function (B) {
   var noticeArea = document.getElementById('notice');
 
-  // Modifier bits of a shortcut value, as the module's menus hold them.
-  B.SHIFT = 0x2000; B.CTRL = 0x4000; B.ALT = 0x8000;
-  B.STATE_NORMAL = 0; B.STATE_MINIMIZED = 1; B.STATE_MAXIMIZED = 2;
+  // Modifier bits of a shortcut value and window states, as the module holds them
+  // (shared_constants.js, written by the build from the module's C++).
+  var C = B.SHARED || {};
+  B.SHIFT = C.SHIFT; B.CTRL = C.CTRL; B.ALT = C.ALT;
+  B.STATE_NORMAL = C.STATE_NORMAL; B.STATE_MINIMIZED = C.STATE_MINIMIZED; B.STATE_MAXIMIZED = C.STATE_MAXIMIZED;
 
   var module = null;          // the module's exports, once it runs
   var suspended = false;      // the module sleeps in an open of the music
@@ -147,6 +149,17 @@ var Module = (function (B) {
     }
   }
 
+  // The names of the shared values the page and the module disagree on ('count' when the
+  // module has more or fewer).
+  function differentConstants() {
+    var names = Object.keys(C);
+    var differ = names.filter(function (name) {
+      return withName(name, function (p) { return module._tkw_constant(p); }) !== C[name];
+    });
+    if (module._tkw_constant_count() !== names.length) differ.push('count');
+    return differ;
+  }
+
   // --- start-up ------------------------------------------------------------------------
   function loadFonts() {
     if (!window.FontFace || !document.fonts) return Promise.resolve();
@@ -182,6 +195,8 @@ var Module = (function (B) {
   if (typeof WebAssembly !== 'object' || typeof WebAssembly.instantiate !== 'function') {
     notice(['Brisco2 needs WebAssembly, which this browser does not offer.',
       'Any current version of Firefox, Chrome, Edge or Safari runs it.']);
+  } else if (!B.SHARED) {
+    fail('its file shared_constants.js could not be loaded');
   } else {
     Promise.all([loadFonts(), parsed]).then(loadModule);
   }
@@ -226,6 +241,13 @@ var Module = (function (B) {
       stats.startedAt = performance.now();
     },
     postRun: [function () {
+      // The page's shared values are the module's: a page file cached from another build
+      // would press wrong keys or draw nothing, so it stops here and says so.
+      var differ = differentConstants();
+      if (differ.length) {
+        fail('its files come from different builds (they disagree on ' + differ.join(', ') + ')');
+        return;
+      }
       // The shortcut values the game's menus bind, read once main() has made them:
       // they never change.
       var max = 64, buf = module._malloc(max * 4);
@@ -242,6 +264,8 @@ var Module = (function (B) {
     printErr: function (text) { console.warn(text); },
     // Read by the benchmarks and the browser tests.
     stats: stats,
+    // The shared values the page and the module disagree on (none in a sound build).
+    differentConstants: function () { return module ? differentConstants() : null; },
     // How many ticks the named timer has delivered so far (null while the module sleeps).
     ticksOf: function (name) {
       return withName(name, function (p) { return module._tkw_ticks(p); });

@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "toolkit/application.h"
+#include "toolkit/keys.h"
 #include "toolkit/text.h"
 
 namespace brisco2::replay {
@@ -348,7 +349,7 @@ bool parseKeyName(std::string_view text, std::uint8_t& vk, tk::Shortcut& modifie
         std::uint64_t n = 0;
         if (parseUnsigned(rest.substr(3), 255, n) != Num::Ok) return false;
         code = int(n);
-    } else if (rest.size() <= 5) {  // the longest name is "RIGHT"
+    } else {
         code = tk::virtualKeyFromName(std::string(rest));
     }
     if (code < 0) return false;
@@ -362,14 +363,7 @@ std::string keyName(std::uint8_t vk, tk::Shortcut modifiers) {
     if (modifiers & tk::kShift) name += "shift+";
     if (modifiers & tk::kCtrl) name += "ctrl+";
     if (modifiers & tk::kAlt) name += "alt+";
-    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9')) return name + char(vk);
-    if (vk >= 96 && vk <= 105) return name + "NUM" + char('0' + (vk - 96));
-    if (vk >= 112 && vk <= 123) return name + "F" + std::to_string(vk - 111);
-    static const std::pair<int, const char*> named[] = {{32, "SPACE"}, {13, "ENTER"}, {27, "ESC"},
-                                                        {37, "LEFT"},  {38, "UP"},    {39, "RIGHT"},
-                                                        {40, "DOWN"}};
-    for (const auto& [code, text] : named)
-        if (code == vk) return name + text;
+    if (const std::string_view known = tk::keyNameOf(vk); !known.empty()) return name.append(known);
     return name + "VK:" + std::to_string(vk);
 }
 
