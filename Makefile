@@ -32,7 +32,9 @@ ffmpeg: deps
 ffmpeg-web: deps
 	@scripts/build-ffmpeg --web $(FFMPEG_WEB_PREFIX)
 
-$(BUILD)/CMakeCache.txt:
+# The configure looks for the decoder's libraries: they come first, also when make runs
+# several things at once.
+$(BUILD)/CMakeCache.txt: | ffmpeg
 	cmake -S . -B $(BUILD) -DBRISCO2_WEB_BUILD=$(abspath $(WEB_BUILD)) \
 	  -DBRISCO2_FFMPEG_PREFIX=$(FFMPEG_PREFIX) $(CMAKE_FLAGS)
 
