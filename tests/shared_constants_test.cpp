@@ -14,6 +14,7 @@
 #include "tests/replay_support.h"
 #include "toolkit/application.h"
 #include "toolkit/keys.h"
+#include "toolkit/media/audio_output.h"
 #include "toolkit/web/canvas.h"
 #include "toolkit/window.h"
 #include "tools/replay/json.h"
@@ -84,6 +85,7 @@ TEST_F(Generated, SharedValuesAreTheModulesOwn) {
         {"OP_FILL", tk::web::WebCanvas::kFill},
         {"OP_TEXT", tk::web::WebCanvas::kText},
         {"OP_PICTURE", tk::web::WebCanvas::kPicture},
+        {"MUSIC_RATE", tk::AudioOutput::kSampleRate},
     };
     for (const tk::KeyName& k : tk::kKeyNames) want["KEY_" + std::string(k.name)] = k.code;
     EXPECT_EQ(shared, want);

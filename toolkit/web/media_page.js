@@ -27,8 +27,7 @@ var BriscoMusic = (function () {
   var PIECE_S = 2;          // seconds of sound per buffer handed to Web Audio
   var QUEUED_S = 6;         // seconds of sound kept queued ahead
   var FEED_EVERY_MS = 1000; // how often more is queued (a hidden tab's timers run about this often)
-  var START_LEAD_S = 0.02;
-  var MUSIC_RATE = 44100;   // what the decoder gives (tk::AudioOutput::kSampleRate)  // the first piece starts this far ahead, so that it is not late
+  var START_LEAD_S = 0.02;  // the first piece starts this far ahead, so that it is not late
 
   var warmed = [];          // files to fetch once the first frame is painted
   var started = false;     // the first frame is there: loading may begin
@@ -170,7 +169,7 @@ var BriscoMusic = (function () {
         // At the music's own rate the pieces join frame on frame; the browser converts
         // the whole stream for its output instead of each piece on its own.
         try {
-          audio = new Context({ sampleRate: MUSIC_RATE });
+          audio = new Context({ sampleRate: Brisco.SHARED.MUSIC_RATE });
         } catch (e) {
           audio = new Context();
         }

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "toolkit/keys.h"
+#include "toolkit/media/audio_output.h"
 #include "toolkit/web/canvas.h"
 #include "toolkit/window.h"
 
@@ -25,6 +26,8 @@ const std::vector<SharedConstant>& sharedConstants() {
             {"OP_FILL", WebCanvas::kFill},
             {"OP_TEXT", WebCanvas::kText},
             {"OP_PICTURE", WebCanvas::kPicture},
+            // The decoder's output rate: the page plays the music at it.
+            {"MUSIC_RATE", AudioOutput::kSampleRate},
         };
         for (const KeyName& k : kKeyNames) out.push_back({"KEY_" + std::string(k.name), k.code});
         return out;
